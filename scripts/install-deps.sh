@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs every Debian package that Quillmark's build, tools and tests need.
+# Safe to run again: packages already present are left as they are.
+set -eu
+
+packages="
+build-essential
+cmake
+g++
+pkg-config
+git
+googletest
+libgtest-dev
+libgmock-dev
+libbenchmark-dev
+clang-format
+"
+
+missing=""
+for p in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+    sudo=""
+else
+    sudo="sudo"
+fi
+echo "Installing:$missing"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing

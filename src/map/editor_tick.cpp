@@ -1,0 +1,187 @@
+#include "map/editor_tick.h"
+
+namespace {
+
+// Fires on the first tick that sees the key held, then not again until a
+// tick has seen it released.
+bool pressedOnce(const KeyState& keys, int code, int16_t& latch) {
+    if (!isKeyHeld(keys, code)) {
+        latch = 0;
+        return false;
+    }
+    if (latch != 0)
+        return false;
+    latch = 1;
+    return true;
+}
+
+// Moves `pan` toward `target` by one step, landing exactly on it.
+void glide(float& pan, float target) {
+    constexpr float step = 0.0075f;
+    if (pan < target) {
+        pan += step;
+        if (pan > target)
+            pan = target;
+    }
+    if (pan > target) {
+        pan -= step;
+        if (pan < target)
+            pan = target;
+    }
+}
+
+void applyEditKeys(const KeyState& keys, EditorState& editor, HexMap& map, int row, int column,
+                   int16_t objectCount, int16_t unitCount) {
+    if (row < 0 || row >= mapRows || column < 0 || column >= mapColumns)
+        return;
+    float& object = map.object.cell[row][column];
+    float& unit = map.unit.cell[row][column];
+    float& water = map.water.cell[row][column];
+    float& height = map.height.cell[row][column];
+
+    if (pressedOnce(keys, vkE, editor.keyLatch[latchE])) {
+        object = object + 1.0f;
+        if (object > objectCount)
+            object = 0.0f;
+    }
+    if (pressedOnce(keys, vkR, editor.keyLatch[latchR])) {
+        unit = unit + 1.0f;
+        if (unit > unitCount)
+            unit = 0.0f;
+    }
+    if (pressedOnce(keys, vkW, editor.keyLatch[latchW])) {
+        water = water + 1.0f;
+        if (water > 7.0f)
+            water = 0.0f;
+    }
+    if (pressedOnce(keys, vkA, editor.keyLatch[latchA])) {
+        height = height + 0.5f;
+        if (height > 3.0f)
+            height = 3.0f;
+    }
+    if (pressedOnce(keys, vkZ, editor.keyLatch[latchZ])) {
+        height = height - 0.5f;
+        if (height < 0.0f)
+            height = 0.0f;
+    }
+}
+
+// A row step moves the hex centre 1.5 along x and 0.87 along z, since even
+// rows sit half a hex further along z than odd ones.
+void followRowStep(CameraState& camera, int newRow, float xStep) {
+    camera.targetX += xStep;
+    if (newRow % 2 == 0)
+        camera.targetZ -= 0.87f;
+    else
+        camera.targetZ += 0.87f;
+}
+
+} // namespace
+
+void runEditorTick(const KeyState& keys, EditorState& editor, CameraState& camera,
+                   MarkerBob& bob, HexMap& map, int16_t objectCount, int16_t unitCount,
+                   std::atomic<int32_t>& quitRequested) {
+    if (isKeyHeld(keys, vkEscape))
+        quitRequested.store(1);
+
+    if (isKeyHeld(keys, vkPrior)) {
+        camera.pitch = camera.pitch + 0.02f;
+        if (camera.pitch > 90.0f)
+            camera.pitch = 90.0f;
+    }
+    if (isKeyHeld(keys, vkNext)) {
+        camera.pitch = camera.pitch - 0.02f;
+        if (camera.pitch < 0.0f)
+            camera.pitch = 0.0f;
+    }
+    if (isKeyHeld(keys, vkAdd)) {
+        camera.distance = camera.distance - 0.01f;
+        if (camera.distance < 10.0f)
+            camera.distance = 10.0f;
+    }
+    if (isKeyHeld(keys, vkSubtract)) {
+        camera.distance = camera.distance + 0.01f;
+        if (camera.distance > 100.0f)
+            camera.distance = 100.0f;
+    }
+
+    // The mode read here decides the edit step; a toggle below counts from
+    // the next tick on.
+    const int16_t mode = editor.editMode;
+    const int row = editor.cursorRow;
+    const int column = editor.cursorColumn;
+    if (mode == 1)
+        applyEditKeys(keys, editor, map, row, column, objectCount, unitCount);
+
+    if (pressedOnce(keys, vkScroll, editor.keyLatch[latchScrollLock])) {
+        editor.editMode = static_cast<int16_t>(mode + 1);
+        if (editor.editMode > 1)
+            editor.editMode = 0;
+    }
+
+    // Arrows: a move on the first tick of a press, then one every 250 ticks.
+    // The latch is set also when the cursor is at the edge and cannot move.
+    if (pressedOnce(keys, vkRight, editor.keyLatch[latchRight])) {
+        if (editor.cursorRow + 1 > mapRows - 1) {
+            editor.cursorRow = mapRows - 1;
+        } else {
+            editor.cursorRow = static_cast<int16_t>(editor.cursorRow + 1);
+            followRowStep(camera, editor.cursorRow, -1.5f);
+        }
+    }
+    if (pressedOnce(keys, vkLeft, editor.keyLatch[latchLeft])) {
+        if (editor.cursorRow - 1 < 0) {
+            editor.cursorRow = 0;
+        } else {
+            editor.cursorRow = static_cast<int16_t>(editor.cursorRow - 1);
+            followRowStep(camera, editor.cursorRow, 1.5f);
+        }
+    }
+    if (pressedOnce(keys, vkUp, editor.keyLatch[latchUp])) {
+        if (editor.cursorColumn - 1 < 0) {
+            editor.cursorColumn = 0;
+        } else {
+            editor.cursorColumn = static_cast<int16_t>(editor.cursorColumn - 1);
+            camera.targetZ += 1.74f;
+        }
+    }
+    if (pressedOnce(keys, vkDown, editor.keyLatch[latchDown])) {
+        if (editor.cursorColumn + 1 > mapColumns - 1) {
+            editor.cursorColumn = mapColumns - 1;
+        } else {
+            editor.cursorColumn = static_cast<int16_t>(editor.cursorColumn + 1);
+            camera.targetZ -= 1.74f;
+        }
+    }
+
+    bob.offset = bob.offset + bob.velocity;
+    bob.velocity = bob.velocity - 0.000005f;
+    if (bob.offset < 0.0f) {
+        bob.offset = 0.0f;
+        bob.velocity = 0.002f;
+    }
+
+    for (int latch : {latchRight, latchLeft, latchUp, latchDown}) {
+        int16_t& counter = editor.keyLatch[latch];
+        if (counter > 0) {
+            counter = static_cast<int16_t>(counter + 1);
+            if (counter > arrowRepeatTicks)
+                counter = 0;
+        }
+    }
+
+    glide(camera.panX, camera.targetX);
+    glide(camera.panZ, camera.targetZ);
+}
+
+void lockedEditorTick(SharedSceneState& shared, const KeyState& keys, int16_t objectCount,
+                      int16_t unitCount, std::atomic<int32_t>& quitRequested) {
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    SceneState& s = shared.state;
+    runEditorTick(keys, s.editor, s.camera, s.bob, s.map, objectCount, unitCount, quitRequested);
+}
+
+void copySceneSnapshot(const SharedSceneState& shared, SceneState& snapshot) {
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    snapshot = shared.state;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The map file: 660 little-endian floats, layer by layer (height, water,
+// object, unit), each layer column by column (value of layer L, row r,
+// column c at byte 660 L + 60 c + 4 r). No header, exactly 2,640 bytes.
+
+#include "map/hex_map.h"
+#include "platform/atomic_file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// Where the program keeps its map, relative to the game folder.
+extern const char* const mapFilePath;
+
+// Byte offset of one value in the file.
+constexpr size_t mapFileOffset(int layer, int row, int column) {
+    return static_cast<size_t>(660 * layer + 60 * column + 4 * row);
+}
+
+// Fills the layers from up to 2,640 bytes. A value not wholly present keeps
+// its current value; bytes beyond 2,640 are ignored.
+void decodeMapBytes(HexMap& map, const uint8_t* bytes, size_t size);
+// The 2,640 bytes of the file for this map.
+void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]);
+
+// Reads the file into the map over its current values (the caller zeroes it
+// first). A missing or unreadable file changes nothing. Either way the load
+// step has run afterwards, so the map may be saved.
+void loadMapFile(HexMap& map, const std::string& path);
+
+// Replaces the file with the map, atomically. Refused (false, file untouched)
+// before the load step has run; false too when the write fails, leaving the
+// old file exactly as it was.
+bool saveMapFile(const HexMap& map, const std::string& path, FileWriteFn writeFn = nullptr);

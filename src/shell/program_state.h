@@ -1,0 +1,30 @@
+#pragma once
+// The process-wide records of the running program and the no-argument entry
+// points that work on them. Everything below the shell takes its records as
+// arguments; this is the one place that holds them.
+
+#include "map/editor_tick.h"
+#include "map/key_state.h"
+
+#include <atomic>
+#include <cstdint>
+
+// Ends the main loop when 1; set by a quit request, a failed frame, or the
+// tick while Escape is held.
+extern std::atomic<int32_t> quitRequested;
+// Held keys, by Windows virtual-key code.
+extern KeyState keyState;
+// Map, editor, camera and bob, with the lock shared by the tick and renderer.
+extern SharedSceneState sceneState;
+// Numbers of loaded object and unit models, which the tick cycles through.
+extern int16_t loadedObjectCount;
+extern int16_t loadedUnitCount;
+
+// The timer callback's work: one tick over the records above.
+void editorTick();
+
+// Reads data/quillmark.map into the process-wide map.
+void loadMapFile();
+// Writes the process-wide map to data/quillmark.map; false when it was not
+// written (refused before the load step, or the write failed).
+bool saveMapFile();

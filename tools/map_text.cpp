@@ -1,0 +1,139 @@
+#include "map_text.h"
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+#include <vector>
+
+std::string formatMapValue(float value) {
+    if (std::isnan(value))
+        return std::signbit(value) ? "-nan" : "nan";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string formatMapText(const HexMap& map) {
+    std::string out;
+    for (int layer = 0; layer < mapLayerCount; ++layer) {
+        out += mapLayerName(layer);
+        out += '\n';
+        const MapLayer& values = mapLayer(map, layer);
+        for (int row = 0; row < mapRows; ++row) {
+            for (int column = 0; column < mapColumns; ++column) {
+                if (column > 0)
+                    out += ' ';
+                out += formatMapValue(values.cell[row][column]);
+            }
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+namespace {
+
+std::vector<std::string> splitWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line);
+    std::string word;
+    while (in >> word)
+        words.push_back(word);
+    return words;
+}
+
+bool parseValue(const std::string& word, float& value) {
+    const char* begin = word.data();
+    const char* end = begin + word.size();
+    bool negative = false;
+    if (begin != end && *begin == '-') {
+        negative = true;
+        ++begin;
+    } else if (begin != end && *begin == '+') {
+        ++begin;
+    }
+    if (begin == end || *begin == '-' || *begin == '+')
+        return false;
+    const auto result = std::from_chars(begin, end, value);
+    if (result.ec != std::errc() || result.ptr != end)
+        return false;
+    if (negative)
+        value = -value;
+    return true;
+}
+
+int layerByName(const std::string& name) {
+    for (int layer = 0; layer < mapLayerCount; ++layer)
+        if (name == mapLayerName(layer))
+            return layer;
+    return -1;
+}
+
+} // namespace
+
+bool parseMapText(const std::string& text, HexMap& map, std::string& error) {
+    HexMap parsed;
+    parsed.loadStepRan = map.loadStepRan;
+    bool seen[mapLayerCount] = {};
+    int currentLayer = -1;
+    int rowsRead = 0;
+    int lineNumber = 0;
+    std::istringstream in(text);
+    std::string line;
+
+    auto fail = [&](const std::string& message) {
+        error = "line " + std::to_string(lineNumber) + ": " + message;
+        return false;
+    };
+
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const std::vector<std::string> words = splitWords(line);
+        if (words.empty() || words[0][0] == '#')
+            continue;
+
+        if (currentLayer < 0 || rowsRead == mapRows) {
+            if (words.size() != 1)
+                return fail("expected a layer name (height, water, object or unit), found \"" +
+                            line + "\"");
+            const int layer = layerByName(words[0]);
+            if (layer < 0)
+                return fail("unknown layer \"" + words[0] +
+                            "\" (expected height, water, object or unit)");
+            if (seen[layer])
+                return fail("layer \"" + words[0] + "\" appears twice");
+            seen[layer] = true;
+            currentLayer = layer;
+            rowsRead = 0;
+            continue;
+        }
+
+        if (words.size() != static_cast<size_t>(mapColumns))
+            return fail("expected " + std::to_string(mapColumns) + " values for row " +
+                        std::to_string(rowsRead) + " of layer " + mapLayerName(currentLayer) +
+                        ", found " + std::to_string(words.size()));
+        MapLayer& values = mapLayer(parsed, currentLayer);
+        for (int column = 0; column < mapColumns; ++column) {
+            if (!parseValue(words[column], values.cell[rowsRead][column]))
+                return fail("\"" + words[column] + "\" (column " + std::to_string(column) +
+                            ") is not a number");
+        }
+        ++rowsRead;
+    }
+
+    if (currentLayer >= 0 && rowsRead < mapRows) {
+        lineNumber = lineNumber + 1;
+        return fail("layer " + std::string(mapLayerName(currentLayer)) + " ends after " +
+                    std::to_string(rowsRead) + " of " + std::to_string(mapRows) + " rows");
+    }
+    for (int layer = 0; layer < mapLayerCount; ++layer) {
+        if (!seen[layer]) {
+            lineNumber = lineNumber + 1;
+            return fail("layer " + std::string(mapLayerName(layer)) + " is missing");
+        }
+    }
+    map = parsed;
+    return true;
+}

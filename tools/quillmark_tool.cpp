@@ -1,0 +1,44 @@
+// quillmark-tool: command-line helpers that share the editor's own code.
+
+#include "tool_commands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(int argc, char** argv);
+    const char* summary;
+};
+
+const Command commands[] = {
+    {"map", runMapCommand, "export a map file as text, or import text into a map file"},
+};
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out, "usage: quillmark-tool COMMAND [ARGS...]\n\ncommands:\n");
+    for (const Command& command : commands)
+        std::fprintf(out, "  %-12s %s\n", command.name, command.summary);
+    std::fprintf(out, "\n'quillmark-tool COMMAND --help' describes a command.\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printUsage(stderr);
+        return 2;
+    }
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        printUsage(stdout);
+        return 0;
+    }
+    for (const Command& command : commands)
+        if (std::strcmp(argv[1], command.name) == 0)
+            return command.run(argc - 2, argv + 2);
+    std::fprintf(stderr, "quillmark-tool: unknown command '%s'\n\n", argv[1]);
+    printUsage(stderr);
+    return 2;
+}
