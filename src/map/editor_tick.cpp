@@ -78,8 +78,8 @@ void followRowStep(CameraState& camera, int newRow, float xStep) {
 
 } // namespace
 
-void runEditorTick(const KeyState& keys, EditorState& editor, CameraState& camera,
-                   MarkerBob& bob, HexMap& map, int16_t objectCount, int16_t unitCount,
+void runEditorTick(const KeyState& keys, EditorState& editor, CameraState& camera, MarkerBob& bob,
+                   HexMap& map, int16_t objectCount, int16_t unitCount,
                    std::atomic<int32_t>& quitRequested) {
     if (isKeyHeld(keys, vkEscape))
         quitRequested.store(1);

@@ -14,8 +14,8 @@ constexpr int arrowRepeatTicks = 250;
 // One tick over explicit records. objectCount and unitCount are the numbers
 // of loaded object and unit models; quitRequested becomes 1 while Escape is
 // held.
-void runEditorTick(const KeyState& keys, EditorState& editor, CameraState& camera,
-                   MarkerBob& bob, HexMap& map, int16_t objectCount, int16_t unitCount,
+void runEditorTick(const KeyState& keys, EditorState& editor, CameraState& camera, MarkerBob& bob,
+                   HexMap& map, int16_t objectCount, int16_t unitCount,
                    std::atomic<int32_t>& quitRequested);
 
 // Everything the tick writes and the renderer reads.

@@ -22,9 +22,13 @@ const char* mapLayerName(int layer) {
     return layer >= 0 && layer < mapLayerCount ? names[layer] : "";
 }
 
-void clearHexMap(HexMap& map) { map = HexMap{}; }
+void clearHexMap(HexMap& map) {
+    map = HexMap{};
+}
 
-float hexCentreX(int row) { return 1.5f * static_cast<float>(row + 1); }
+float hexCentreX(int row) {
+    return 1.5f * static_cast<float>(row + 1);
+}
 
 float hexCentreZ(int row, int column) {
     return 1.74f * static_cast<float>(column + 1) + (row % 2 == 0 ? 0.87f : 0.0f);

@@ -66,8 +66,8 @@ struct CameraState {
 };
 
 struct MarkerBob {
-    float offset = 0.0f;      // arrow height above its rest; never below 0
-    float velocity = 0.002f;  // change of offset in the next tick
+    float offset = 0.0f;     // arrow height above its rest; never below 0
+    float velocity = 0.002f; // change of offset in the next tick
 };
 
 // Centre of hex (row, column) on the x-z plane before the camera pan.

@@ -38,8 +38,7 @@ inline void setKeyHeld(KeyState& keys, int code, bool held) {
 }
 
 inline bool isKeyHeld(const KeyState& keys, int code) {
-    return code >= 0 && code < keyStateSize &&
-           keys.key[code].load(std::memory_order_relaxed) != 0;
+    return code >= 0 && code < keyStateSize && keys.key[code].load(std::memory_order_relaxed) != 0;
 }
 
 inline void releaseAllKeys(KeyState& keys) {

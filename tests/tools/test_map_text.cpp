@@ -1,0 +1,196 @@
+#include "map/map_file.h"
+#include "map_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+uint32_t bitsOf(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, 4);
+    return bits;
+}
+
+float floatOf(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+}
+
+HexMap randomFiniteMap(unsigned seed) {
+    std::mt19937 random(seed);
+    HexMap map;
+    for (int layer = 0; layer < mapLayerCount; ++layer)
+        for (int r = 0; r < mapRows; ++r)
+            for (int c = 0; c < mapColumns; ++c) {
+                float value;
+                do {
+                    value = floatOf(static_cast<uint32_t>(random()));
+                } while (!std::isfinite(value));
+                mapLayer(map, layer).cell[r][c] = value;
+            }
+    return map;
+}
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int runTool(const std::string& arguments, const fs::path& outFile) {
+    const std::string command = std::string(QUILLMARK_TOOL_PATH) + " " + arguments + " >" +
+                                outFile.string() + " 2>" + outFile.string() + ".err";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(MapText, EveryFloatRoundTripsBitForBit) {
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        const HexMap map = randomFiniteMap(seed);
+        HexMap back;
+        std::string error;
+        ASSERT_TRUE(parseMapText(formatMapText(map), back, error)) << error;
+        for (int layer = 0; layer < mapLayerCount; ++layer)
+            for (int r = 0; r < mapRows; ++r)
+                for (int c = 0; c < mapColumns; ++c)
+                    ASSERT_EQ(bitsOf(mapLayer(back, layer).cell[r][c]),
+                              bitsOf(mapLayer(map, layer).cell[r][c]));
+    }
+
+    // Special values: signed zero, subnormals, extremes, infinities, NaN.
+    const float specials[] = {-0.0f,         floatOf(1),       floatOf(0x807FFFFF),
+                              3.4028235e38f, -1.17549435e-38f, INFINITY,
+                              -INFINITY};
+    for (float value : specials) {
+        float back;
+        HexMap map;
+        map.unit.cell[14][10] = value;
+        HexMap parsed;
+        std::string error;
+        ASSERT_TRUE(parseMapText(formatMapText(map), parsed, error)) << error;
+        back = parsed.unit.cell[14][10];
+        EXPECT_EQ(bitsOf(back), bitsOf(value)) << formatMapValue(value);
+    }
+    HexMap withNan;
+    withNan.height.cell[0][0] = NAN;
+    HexMap parsed;
+    std::string error;
+    ASSERT_TRUE(parseMapText(formatMapText(withNan), parsed, error)) << error;
+    EXPECT_TRUE(std::isnan(parsed.height.cell[0][0]));
+
+    EXPECT_EQ(formatMapValue(0.1f), "0.1");
+    EXPECT_EQ(formatMapValue(2.5f), "2.5");
+    EXPECT_EQ(formatMapValue(-INFINITY), "-inf");
+}
+
+TEST(MapText, LayoutIsRowsOfColumns) {
+    HexMap map;
+    map.water.cell[2][9] = 7.0f;
+    const std::string text = formatMapText(map);
+    std::istringstream in(text);
+    std::string line;
+    int lineNumber = 0;
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        if (lineNumber == 17 + 3) { // "water" is line 17, row 2 three lines later
+            EXPECT_EQ(line, "0 0 0 0 0 0 0 0 0 7 0");
+        }
+    }
+    EXPECT_EQ(lineNumber, 4 * 16);
+    EXPECT_EQ(text.substr(0, 7), "height\n");
+}
+
+TEST(MapText, BadTextIsRefusedWithTheLineNamed) {
+    const std::string good = formatMapText(HexMap{});
+    auto replaceLine = [&](int number, const std::string& with) {
+        std::istringstream in(good);
+        std::string line, out;
+        for (int n = 1; std::getline(in, line); ++n)
+            out += (n == number ? with : line) + "\n";
+        return out;
+    };
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {replaceLine(1, "elevation"), "line 1: unknown layer"},
+        {replaceLine(3, "0 0 0 0 0 0 0 0 0 0"), "line 3: expected 11 values for row 1"},
+        {replaceLine(5, "0 0 0 0 0 0 0 0 0 0 0 0"), "line 5: expected 11 values"},
+        {replaceLine(6, "0 0 0 0 0 0 0 zero 0 0 0"), "line 6: \"zero\" (column 7)"},
+        {replaceLine(6, "0 0 0 0 0 0 0 1e99 0 0 0"), "line 6: \"1e99\""},
+        {replaceLine(6, "0 0 0 0 0 0 0 0x10 0 0 0"), "line 6:"},
+        {replaceLine(6, "0 0 0 0 0 0 0 --1 0 0 0"), "line 6:"},
+        {replaceLine(17, "height"), "line 17: layer \"height\" appears twice"},
+        {good.substr(0, good.size() - 22), "layer unit ends after 14 of 15 rows"},
+        {good.substr(0, good.find("unit")), "layer unit is missing"},
+        {"", "layer height is missing"},
+    };
+    for (const Case& c : cases) {
+        HexMap map;
+        map.height.cell[0][0] = 9.0f;
+        std::string error;
+        EXPECT_FALSE(parseMapText(c.text, map, error)) << c.expected;
+        EXPECT_NE(error.find(c.expected), std::string::npos)
+            << "got: " << error << "\nexpected: " << c.expected;
+        EXPECT_EQ(map.height.cell[0][0], 9.0f) << "a refused parse changed the map";
+    }
+
+    // Hand-written text may reorder layers, add comments, blank lines and CRs.
+    std::string relaxed =
+        "# a map\r\n\r\n" + good.substr(good.find("unit")) + good.substr(0, good.find("unit"));
+    HexMap map;
+    std::string error;
+    EXPECT_TRUE(parseMapText(relaxed, map, error)) << error;
+}
+
+TEST(MapTool, ExportImportRoundTripsAFileAndRefusesBadText) {
+    const fs::path dir = fs::temp_directory_path() / "quillmark-tool-test";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    HexMap map = randomFiniteMap(99);
+    map.loadStepRan = true;
+    const fs::path original = dir / "original.map";
+    ASSERT_TRUE(saveMapFile(map, original.string()));
+
+    ASSERT_EQ(runTool("map export " + original.string(), dir / "map.txt"), 0);
+    const fs::path copy = dir / "copy.map";
+    ASSERT_EQ(runTool("map import " + (dir / "map.txt").string() + " " + copy.string(),
+                      dir / "import.out"),
+              0)
+        << slurp(dir / "import.out.err");
+    EXPECT_EQ(slurp(copy), slurp(original));
+    EXPECT_EQ(fs::file_size(copy), static_cast<uintmax_t>(mapFileSize));
+
+    // Bad text: error on stderr naming the line, target untouched.
+    std::ofstream(dir / "bad.txt") << "height\n1 2 3\n";
+    EXPECT_NE(
+        runTool("map import " + (dir / "bad.txt").string() + " " + copy.string(), dir / "bad.out"),
+        0);
+    EXPECT_NE(slurp(dir / "bad.out.err").find("line 2"), std::string::npos);
+    EXPECT_EQ(slurp(copy), slurp(original));
+
+    // A short file exports with a note, its missing values as 0.
+    std::ofstream(dir / "short.map", std::ios::binary) << std::string(8, '\0');
+    EXPECT_EQ(runTool("map export " + (dir / "short.map").string(), dir / "short.txt"), 0);
+    EXPECT_NE(slurp(dir / "short.txt.err").find("8 bytes"), std::string::npos);
+
+    EXPECT_NE(runTool("map frobnicate", dir / "usage.out"), 0);
+    EXPECT_EQ(runTool("map --help", dir / "help.out"), 0);
+    EXPECT_NE(slurp(dir / "help.out").find("export"), std::string::npos);
+    EXPECT_NE(runTool("map export " + (dir / "absent.map").string(), dir / "absent.out"), 0);
+    fs::remove_all(dir);
+}
