@@ -14,6 +14,19 @@ libgtest-dev
 libgmock-dev
 libbenchmark-dev
 clang-format
+clang
+libclang-rt-14-dev
+libsdl2-dev
+libstb-dev
+libgl-dev
+libglu1-mesa-dev
+libegl-dev
+libgl1-mesa-dri
+libegl-mesa0
+libimgui-dev
+xvfb
+xdotool
+x11-utils
 "
 
 missing=""

@@ -1,20 +1,21 @@
 #!/bin/sh
-# Builds Quillmark and runs it on the project's own sample data.
+# Builds Quillmark and runs the editor on the project's own default data.
 #
-# The editor's window is not built yet: for now this builds the map tool,
-# writes the sample map to build/game/data/quillmark.map (only when no map is
-# there yet) and prints that map file back as text.
+# With a display: starts the editor in the game folder build/game (when that
+# folder has no ZKP.cfg yet, the configuration tool asks for the display
+# settings first). Without one: runs a short demonstration on a virtual
+# display instead (scripts/demo.sh).
 set -eu
 cd "$(dirname "$0")/.."
 
 sh scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target quillmark-tool
+cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
 
-mkdir -p build/game/data
-map=build/game/data/quillmark.map
-if [ ! -e "$map" ]; then
-    build/tools/quillmark-tool map import samples/sample-map.txt "$map"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && { [ -z "${DISPLAY:-}" ] || xdpyinfo >/dev/null 2>&1; }; then
+    cd build/game
+    exec ./quillmark
 fi
-echo "Map file $map ($(wc -c <"$map") bytes):"
-build/tools/quillmark-tool map export "$map"
+
+echo "No display here: running a short demonstration on a virtual display instead."
+exec bash scripts/demo.sh build

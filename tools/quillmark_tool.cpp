@@ -1,5 +1,6 @@
 // quillmark-tool: command-line helpers that share the editor's own code.
 
+#include "platform/message_box.h"
 #include "tool_commands.h"
 
 #include <cstdio>
@@ -14,7 +15,11 @@ struct Command {
 };
 
 const Command commands[] = {
+    {"bmp", runBmpCommand, "describe a BMP file, or decode it to a PNG to look at"},
+    {"make-assets", runMakeAssetsCommand, "write the default data set: models, textures, map"},
     {"map", runMapCommand, "export a map file as text, or import text into a map file"},
+    {"model", runModelCommand, "describe an MS3D model file"},
+    {"snapshot", runSnapshotCommand, "draw a map to a PNG picture without a display"},
 };
 
 void printUsage(std::FILE* out) {
@@ -27,6 +32,10 @@ void printUsage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A command-line tool reports on stderr; it never waits on a box.
+    setMessageSink([](const std::string& caption, const std::string& text, MessageIcon) {
+        std::fprintf(stderr, "%s\n", formatMessageLine(caption, text).c_str());
+    });
     if (argc < 2) {
         printUsage(stderr);
         return 2;

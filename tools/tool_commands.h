@@ -3,3 +3,7 @@
 // name and returns the process exit code.
 
 int runMapCommand(int argc, char** argv);
+int runModelCommand(int argc, char** argv);
+int runBmpCommand(int argc, char** argv);
+int runSnapshotCommand(int argc, char** argv);
+int runMakeAssetsCommand(int argc, char** argv);

@@ -1,5 +1,7 @@
 #include "map/editor_tick.h"
 
+#include <cmath>
+
 namespace {
 
 // Fires on the first tick that sees the key held, then not again until a
@@ -30,6 +32,12 @@ void glide(float& pan, float target) {
     }
 }
 
+// A NaN from the map file would stay NaN through every edit (all its
+// comparisons are false): an edit starts it from 0 so the hex can be repaired.
+float editable(float value) {
+    return std::isnan(value) ? 0.0f : value;
+}
+
 void applyEditKeys(const KeyState& keys, EditorState& editor, HexMap& map, int row, int column,
                    int16_t objectCount, int16_t unitCount) {
     if (row < 0 || row >= mapRows || column < 0 || column >= mapColumns)
@@ -40,27 +48,27 @@ void applyEditKeys(const KeyState& keys, EditorState& editor, HexMap& map, int r
     float& height = map.height.cell[row][column];
 
     if (pressedOnce(keys, vkE, editor.keyLatch[latchE])) {
-        object = object + 1.0f;
+        object = editable(object) + 1.0f;
         if (object > objectCount)
             object = 0.0f;
     }
     if (pressedOnce(keys, vkR, editor.keyLatch[latchR])) {
-        unit = unit + 1.0f;
+        unit = editable(unit) + 1.0f;
         if (unit > unitCount)
             unit = 0.0f;
     }
     if (pressedOnce(keys, vkW, editor.keyLatch[latchW])) {
-        water = water + 1.0f;
+        water = editable(water) + 1.0f;
         if (water > 7.0f)
             water = 0.0f;
     }
     if (pressedOnce(keys, vkA, editor.keyLatch[latchA])) {
-        height = height + 0.5f;
+        height = editable(height) + 0.5f;
         if (height > 3.0f)
             height = 3.0f;
     }
     if (pressedOnce(keys, vkZ, editor.keyLatch[latchZ])) {
-        height = height - 0.5f;
+        height = editable(height) - 0.5f;
         if (height < 0.0f)
             height = 0.0f;
     }

@@ -1,15 +1,15 @@
 #include "shell/program_state.h"
 
 #include "map/map_file.h"
+#include "map/scene.h"
 
 std::atomic<int32_t> quitRequested{0};
 KeyState keyState;
 SharedSceneState sceneState;
-int16_t loadedObjectCount = 0;
-int16_t loadedUnitCount = 0;
+AssetSet assetSet;
 
 void editorTick() {
-    lockedEditorTick(sceneState, keyState, loadedObjectCount, loadedUnitCount, quitRequested);
+    lockedEditorTick(sceneState, keyState, assetSet.objectCount, assetSet.unitCount, quitRequested);
 }
 
 void loadMapFile() {
@@ -20,4 +20,21 @@ void loadMapFile() {
 bool saveMapFile() {
     std::lock_guard<std::mutex> lock(sceneState.mutex);
     return saveMapFile(sceneState.state.map, mapFilePath);
+}
+
+bool mapLoadStepRan() {
+    std::lock_guard<std::mutex> lock(sceneState.mutex);
+    return sceneState.state.map.loadStepRan;
+}
+
+int initScene() {
+    return initScene(sceneState, assetSet, mapFilePath);
+}
+
+int drawScene() {
+    // Copied under the tick's lock, so the frame shows whole ticks only and
+    // the bob and heights used for a translation and its undoing agree.
+    static SceneState snapshot;
+    copySceneSnapshot(sceneState, snapshot);
+    return drawSceneFrom(snapshot, assetSet);
 }

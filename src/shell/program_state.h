@@ -5,6 +5,7 @@
 
 #include "map/editor_tick.h"
 #include "map/key_state.h"
+#include "model/asset_set.h"
 
 #include <atomic>
 #include <cstdint>
@@ -16,9 +17,8 @@ extern std::atomic<int32_t> quitRequested;
 extern KeyState keyState;
 // Map, editor, camera and bob, with the lock shared by the tick and renderer.
 extern SharedSceneState sceneState;
-// Numbers of loaded object and unit models, which the tick cycles through.
-extern int16_t loadedObjectCount;
-extern int16_t loadedUnitCount;
+// The models the scene is drawn from; the tick cycles through its counts.
+extern AssetSet assetSet;
 
 // The timer callback's work: one tick over the records above.
 void editorTick();
@@ -28,3 +28,11 @@ void loadMapFile();
 // Writes the process-wide map to data/quillmark.map; false when it was not
 // written (refused before the load step, or the write failed).
 bool saveMapFile();
+// Whether the scene initialisation has loaded the map (so it may be saved).
+bool mapLoadStepRan();
+
+// The scene initialisation over the process-wide records (map file
+// data/quillmark.map); returns 1.
+int initScene();
+// One frame from a snapshot of the process-wide records; returns 1.
+int drawScene();

@@ -354,3 +354,42 @@ TEST(EditorTick, KeyCodesOutsideTheTableAreIgnored) {
         EXPECT_FALSE(isKeyHeld(keys, code));
     EXPECT_FALSE(isKeyHeld(keys, 300));
 }
+
+TEST(EditorTick, EditsRepairNaNValuesAndTreatInfinitiesByTheRules) {
+    auto afterPress = [](int key, float start, int16_t objectCount = 0) {
+        TickRig rig;
+        rig.objectCount = objectCount;
+        rig.unitCount = objectCount;
+        rig.enterEditMode();
+        float* cell = nullptr;
+        switch (key) {
+        case vkA:
+        case vkZ:
+            cell = &rig.cursorCell(rig.map.height);
+            break;
+        case vkW:
+            cell = &rig.cursorCell(rig.map.water);
+            break;
+        case vkE:
+            cell = &rig.cursorCell(rig.map.object);
+            break;
+        default:
+            cell = &rig.cursorCell(rig.map.unit);
+        }
+        *cell = start;
+        rig.press(key);
+        return *cell;
+    };
+    EXPECT_EQ(afterPress(vkA, NAN), 0.5f);
+    EXPECT_EQ(afterPress(vkZ, NAN), 0.0f);
+    EXPECT_EQ(afterPress(vkW, NAN), 1.0f);
+    EXPECT_EQ(afterPress(vkE, NAN, 3), 1.0f);
+    EXPECT_EQ(afterPress(vkR, NAN, 3), 1.0f);
+    EXPECT_EQ(afterPress(vkE, NAN, 0), 0.0f);
+    EXPECT_EQ(afterPress(vkR, -NAN, 0), 0.0f);
+    EXPECT_EQ(afterPress(vkA, INFINITY), 3.0f);
+    EXPECT_EQ(afterPress(vkZ, -INFINITY), 0.0f);
+    EXPECT_EQ(afterPress(vkZ, INFINITY), INFINITY); // inf - 0.5 is still above every bound
+    EXPECT_EQ(afterPress(vkW, INFINITY), 0.0f);
+    EXPECT_EQ(afterPress(vkE, -INFINITY, 3), -INFINITY);
+}

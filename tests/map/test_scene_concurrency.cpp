@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <random>
 #include <thread>
@@ -34,7 +35,11 @@ TEST(SceneConcurrency, SnapshotsNeverShowHalfAnAction) {
     int snapshots = 0;
     int moved = 0;
     int lastRow = -1, lastColumn = -1;
-    while (snapshots < 200000 || ticks.load() < 200000) {
+    // Run until the tick has done plenty of work and the snapshots have seen
+    // the cursor move often; a loaded machine only makes this take longer.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((snapshots < 200000 || ticks.load() < 200000 || moved < 100) &&
+           std::chrono::steady_clock::now() < deadline) {
         copySceneSnapshot(shared, snapshot);
         ++snapshots;
         const EditorState& e = snapshot.editor;
@@ -54,5 +59,5 @@ TEST(SceneConcurrency, SnapshotsNeverShowHalfAnAction) {
     }
     stop.store(true);
     timer.join();
-    EXPECT_GT(moved, 100) << "the cursor hardly moved; the test proved little";
+    EXPECT_GE(moved, 100) << "the cursor hardly moved; the test proved little";
 }

@@ -1,0 +1,17 @@
+#pragma once
+// Starting another program and waiting for it to end.
+
+#include <string>
+
+struct ProcessHandle {
+    int pid = -1;
+};
+
+// Starts the program `name` with no arguments: first as a file in the
+// working directory, then through the folders of PATH. False when no
+// runnable file of that name is found or it cannot be started.
+bool launchProgram(const std::string& name, ProcessHandle& process);
+
+// Waits without a time limit until the process has ended. False when the
+// wait itself fails (no such process of ours).
+bool waitForProgram(ProcessHandle& process);

@@ -1,0 +1,85 @@
+#pragma once
+// The program's one window with its OpenGL context, display modes, and the
+// event queue, over SDL2. Events reach the caller already translated to the
+// terms the program works in: Windows virtual-key codes, close requests,
+// minimise and restore.
+
+#include <cstdint>
+#include <string>
+
+struct PlatformWindow; // opaque
+struct PlatformGlContext;
+
+enum class PlatformEventKind {
+    other,        // anything the program does not handle
+    quit,         // the quit message a close request posted
+    closeRequest, // the user (or a signal) asked the window to close
+    keyDown,
+    keyUp,
+    systemKeyDown, // Alt, F10, or any key with Alt held: never recorded
+    systemKeyUp,
+    minimised,
+    restored,
+    resized,
+    focusGained,
+    focusLost,
+};
+
+struct PlatformEvent {
+    PlatformEventKind kind = PlatformEventKind::other;
+    int32_t code = 0;  // keys: Windows virtual-key code (0 when the key has none);
+                       // quit: the exit code posted
+    int32_t width = 0; // resized: the new client size
+    int32_t height = 0;
+    bool repeat = false; // keys: an auto-repeated key-down
+};
+
+// Starts the video subsystem on a real display. Refuses (false, with the
+// reason) when there is none: SDL would otherwise fall back to an invisible
+// offscreen driver and a window would "succeed" that nobody can see.
+bool startVideo(std::string* error = nullptr);
+void stopVideo();
+bool videoStarted();
+
+// Whether a display mode of exactly this size, depth and (unless 0) refresh
+// rate exists on the main display.
+bool findDisplayMode(int32_t width, int32_t height, int32_t bits, int32_t frequency);
+
+struct WindowRequest {
+    std::string title;
+    int32_t width = 640;
+    int32_t height = 480;
+    int32_t bits = 32;     // 16 gives a 5/6/5 colour buffer, else 8/8/8
+    int32_t frequency = 0; // fullscreen refresh rate; 0 keeps the current one
+    bool fullscreen = false;
+};
+
+// Creates the window, hidden, with a double-buffered RGB pixel format and a
+// 16-bit depth buffer; fullscreen switches the display to the requested mode
+// (failing when it cannot be had) and hides the mouse cursor.
+PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* error = nullptr);
+// Leaves fullscreen (restoring the desktop's mode) and shows the cursor again.
+void leaveFullscreen(PlatformWindow* window);
+void destroyPlatformWindow(PlatformWindow* window);
+// Shows, raises and focuses the window.
+void showPlatformWindow(PlatformWindow* window);
+uint32_t platformWindowId(PlatformWindow* window);
+// The X11 window id, for tests and tools that drive the window from outside.
+unsigned long platformNativeWindowId(PlatformWindow* window);
+
+// A compatibility-profile GL context for the window, made current.
+PlatformGlContext* createPlatformGlContext(PlatformWindow* window, std::string* error = nullptr);
+bool releaseCurrentGlContext(PlatformWindow* window);
+void deletePlatformGlContext(PlatformGlContext* context);
+void swapPlatformWindow(PlatformWindow* window);
+
+// Takes the next waiting event without waiting. False when none waits.
+bool pollPlatformEvent(PlatformEvent& event);
+// Posts the quit message with an exit code; a later poll returns it.
+void postQuitEvent(int32_t code);
+
+// Keeps the screensaver and display power-saving off (or lets them run).
+void holdOffScreenSaver(bool holdOff);
+
+// Windows virtual-key code for an SDL key code, 0 when there is none.
+int32_t virtualKeyForSdlKey(int32_t sdlKeycode);

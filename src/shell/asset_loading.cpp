@@ -1,0 +1,61 @@
+#include "shell/asset_loading.h"
+
+#include "shell/program_state.h"
+
+#include <cstdio>
+
+bool probeModelFile(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+namespace {
+
+bool loadFixedModel(std::unique_ptr<MeshModel>& slot, const char* path, const char* textureName) {
+    slot = std::make_unique<Ms3dModel>();
+    return slot->loadModel(path, textureName);
+}
+
+// Numbered files are looked for from 0 up; the first gap ends the series,
+// and files beyond it are never opened.
+bool loadSeries(std::unique_ptr<MeshModel> (&models)[maxNumberedModels], int16_t& count,
+                const char* pattern, ModelFileProbe probe) {
+    char name[1000];
+    count = 0;
+    for (auto& model : models)
+        model = std::make_unique<Ms3dModel>();
+    for (int i = 0; i < maxNumberedModels; ++i) {
+        std::snprintf(name, sizeof name, pattern, i);
+        if (!probe(name))
+            break;
+        ++count; // counts the model being loaded, also when it then fails
+        if (!models[i]->loadModel(name, nullptr))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool loadAssetSet(AssetSet& set, ModelFileProbe probe) {
+    static const char* const landTextures[landHexCount] = {
+        "land0.bmp", "land1.bmp", "land2.bmp", "land3.bmp", "land4.bmp", "land5.bmp", "land6.bmp"};
+    for (int i = 0; i < landHexCount; ++i)
+        if (!loadFixedModel(set.landHex[i], "data/Hexagon.ms3d", landTextures[i]))
+            return false;
+    if (!loadFixedModel(set.waterHex, "data/Hexagon.ms3d", "water.bmp") ||
+        !loadFixedModel(set.highlightHex, "data/HighlightHex.ms3d", nullptr) ||
+        !loadFixedModel(set.arrow, "data/Arrow.ms3d", nullptr) ||
+        !loadFixedModel(set.arrowEdit, "data/Arrow_edit.ms3d", nullptr))
+        return false;
+    if (!loadSeries(set.objectModels, set.objectCount, "data/object%04d.ms3d", probe))
+        return false;
+    return loadSeries(set.unitModels, set.unitCount, "data/guy%04d.ms3d", probe);
+}
+
+bool loadAssetSet() {
+    return loadAssetSet(assetSet);
+}

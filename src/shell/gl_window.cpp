@@ -1,0 +1,127 @@
+#include "shell/gl_window.h"
+
+#include "platform/message_box.h"
+#include "shell/program_state.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+GlWindow glWindow;
+int (*sceneInitialiser)() = initScene;
+
+namespace {
+
+void reportShutdownError(const char* text) {
+    showMessageBox("SHUTDOWN ERROR", text, MessageIcon::information);
+}
+
+} // namespace
+
+bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
+                    int32_t frequency, uint8_t fullscreen) {
+    (void)instance; // the program's own module; nothing to register it with here
+    glWindow.fullscreen = fullscreen;
+
+    // Registering the window class: the video subsystem on a real display.
+    if (!startVideo())
+        return false;
+    glWindow.classRegistered = true;
+
+    WindowRequest request;
+    request.title = title;
+    request.width = width;
+    request.height = height;
+    request.bits = bits;
+    request.frequency = frequency;
+    request.fullscreen = fullscreen != 0;
+    if (request.fullscreen && !findDisplayMode(width, height, bits, frequency))
+        return false; // no fallback to a window on the desktop, no teardown
+
+    glWindow.window = createPlatformWindow(request);
+    if (glWindow.window == nullptr) {
+        destroyGlWindow();
+        return false;
+    }
+    glWindow.renderContext = createPlatformGlContext(glWindow.window);
+    if (glWindow.renderContext == nullptr) {
+        destroyGlWindow();
+        return false;
+    }
+    showPlatformWindow(glWindow.window);
+    resizeScene(width, height);
+    if (sceneInitialiser() == 0) {
+        destroyGlWindow();
+        return false;
+    }
+    return true;
+}
+
+void destroyGlWindow() {
+    if (glWindow.fullscreen != 0)
+        leaveFullscreen(glWindow.window);
+    if (glWindow.renderContext != nullptr) {
+        if (!releaseCurrentGlContext(glWindow.window))
+            reportShutdownError("Release Of DC And RC Failed.");
+        deletePlatformGlContext(glWindow.renderContext);
+        glWindow.renderContext = nullptr;
+    }
+    if (glWindow.window != nullptr) {
+        destroyPlatformWindow(glWindow.window);
+        glWindow.window = nullptr;
+    }
+    if (glWindow.classRegistered) {
+        stopVideo();
+        glWindow.classRegistered = false;
+    }
+    // Only a map that the scene loaded is saved: a creation that failed
+    // before that must not replace the stored map with empty layers.
+    if (mapLoadStepRan() && !saveMapFile())
+        showMessageBox("Error", "Couldn't save the map file data/quillmark.map",
+                       MessageIcon::error);
+}
+
+void windowProc(const PlatformEvent& event) {
+    switch (event.kind) {
+    case PlatformEventKind::minimised:
+        glWindow.active = 0;
+        break;
+    case PlatformEventKind::restored:
+        glWindow.active = 1;
+        break;
+    case PlatformEventKind::closeRequest:
+        postQuitEvent(0); // the window itself goes only with the teardown
+        break;
+    // Keys without a virtual-key code are ignored; codes of 256 or more
+    // never reach past the table (setKeyHeld refuses them).
+    case PlatformEventKind::keyDown:
+        if (event.code > 0)
+            setKeyHeld(keyState, event.code, true);
+        break;
+    case PlatformEventKind::keyUp:
+        if (event.code > 0)
+            setKeyHeld(keyState, event.code, false);
+        break;
+    case PlatformEventKind::resized:
+        resizeScene(event.width, event.height);
+        break;
+    case PlatformEventKind::focusGained:
+        holdOffScreenSaver(true);
+        break;
+    case PlatformEventKind::focusLost:
+        holdOffScreenSaver(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void resizeScene(int32_t width, int32_t height) {
+    if (height == 0)
+        height = 1;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 1.0, 1200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The program's window and its OpenGL context.
+
+#include "platform/window.h"
+
+#include <cstdint>
+
+struct GlWindow {
+    PlatformWindow* window = nullptr;
+    PlatformGlContext* renderContext = nullptr;
+    bool classRegistered = false; // the video subsystem is started
+    uint8_t fullscreen = 1;       // tells the teardown to restore the display mode
+    uint8_t active = 1;           // 0 while minimised: the main loop does not draw
+};
+
+extern GlWindow glWindow;
+
+// The scene initialisation that createGlWindow runs last (initScene; tests
+// put a failing one in its place to exercise the teardown).
+extern int (*sceneInitialiser)();
+
+// Opens the window and its context, sets the projection and initialises the
+// scene. False when any step fails (after tearing down what exists); shows
+// no message of its own.
+bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
+                    int32_t frequency, uint8_t fullscreen);
+
+// Restores the display mode, releases the context and the window, reports
+// each failed release, then saves the map (only when the scene has loaded
+// it; a failed save is reported).
+void destroyGlWindow();
+
+// Handles one event from the queue, as a window procedure would.
+void windowProc(const PlatformEvent& event);
+
+// Viewport and perspective projection for a client area of this size (a
+// height of 0, as a minimised window reports, counts as 1); leaves the
+// model-view matrix selected and set to the identity.
+void resizeScene(int32_t width, int32_t height);

@@ -1,0 +1,67 @@
+#include "shell/program.h"
+
+#include "platform/message_box.h"
+#include "platform/periodic_timer.h"
+#include "platform/window.h"
+#include "shell/asset_loading.h"
+#include "shell/display_settings.h"
+#include "shell/gl_window.h"
+#include "shell/program_state.h"
+
+#include <chrono>
+#include <cstdio>
+
+void tickTimerProc() {
+    editorTick();
+}
+
+int runProgram() {
+    quitRequested.store(0);
+
+    if (!loadAssetSet()) {
+        showMessageBox("Error", "Couldn't load the model data\\model.ms3d", MessageIcon::error);
+        return 0;
+    }
+
+    // Without a window no event can ever end the loop: end here instead,
+    // saving nothing.
+    if (!loadDisplaySettings("Quillmark", nullptr, createGlWindow)) {
+        stopVideo();
+        return 1;
+    }
+
+    // A monotonic clock: whole calendar seconds would make a short run's
+    // rate wrong by up to half, or infinite within one second.
+    const auto startTime = std::chrono::steady_clock::now();
+    int32_t frameCount = 0;
+    PeriodicTimer* tickTimer = startPeriodicTimer(1000, tickTimerProc);
+
+    int32_t lastCode = 0; // the code of the last event taken: the exit code
+    while (quitRequested.load() == 0) {
+        PlatformEvent event;
+        if (pollPlatformEvent(event)) {
+            lastCode = event.code;
+            if (event.kind == PlatformEventKind::quit)
+                quitRequested.store(1);
+            else
+                windowProc(event);
+            continue;
+        }
+        if (glWindow.active != 0 && drawScene() == 0) {
+            quitRequested.store(1);
+            continue;
+        }
+        swapPlatformWindow(glWindow.window);
+        ++frameCount;
+    }
+
+    stopPeriodicTimer(tickTimer);
+    destroyGlWindow();
+
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
+    char text[1000];
+    std::snprintf(text, sizeof text, "FPS: %f", static_cast<double>(frameCount) / elapsed);
+    showMessageBox("FRAMERATE TEST", text, MessageIcon::information);
+    return lastCode;
+}

@@ -1,0 +1,131 @@
+// config.exe's window for real, on an X server of the test's own (Xvfb,
+// which picks a free display number itself), driven with xdotool.
+
+#include "config_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+namespace {
+
+class ConfigWindow : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        if (runShell("command -v Xvfb >/dev/null && command -v xdotool >/dev/null && command -v "
+                     "timeout >/dev/null") != 0)
+            return;
+        server = new ScratchDir;
+        const std::string displayFile = (server->root() / "display").string();
+        const std::string pidFile = (server->root() / "xvfb.pid").string();
+        // Xvfb writes the display number it chose to fd 3 once it accepts clients.
+        if (runShell("Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>" +
+                     shellQuote(displayFile) + " >/dev/null 2>&1 </dev/null & echo $! >" +
+                     shellQuote(pidFile)) != 0)
+            return;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::string text = readText(displayFile);
+            if (!text.empty() && text.back() == '\n') {
+                display = ":" + text.substr(0, text.size() - 1);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+    static void TearDownTestSuite() {
+        if (server == nullptr)
+            return;
+        const std::string pid = readText(server->root() / "xvfb.pid");
+        if (!pid.empty())
+            runShell("kill " + pid + " 2>/dev/null");
+        delete server;
+        server = nullptr;
+        display.clear();
+    }
+    void SetUp() override {
+        if (display.empty())
+            GTEST_SKIP() << "no Xvfb, xdotool or timeout here";
+    }
+
+    // Starts config.exe in the work folder, waits (bounded) for its window to
+    // be shown, runs `actions` with $wid and $pid set, and waits for the tool
+    // to end. The result is the tool's exit status; 98 when no window came,
+    // 124 when the tool had to be stopped.
+    int runWindow(const ScratchDir& dir, const std::string& actions) {
+        const std::string script = "cd " + shellQuote(dir.work().string()) + " || exit 97\n" +
+                                   "export DISPLAY=" + display + "\n" +
+                                   "unset WAYLAND_DISPLAY SDL_VIDEODRIVER\n"
+                                   "timeout 30 " +
+                                   shellQuote(QUILLMARK_CONFIG_EXE) + " >" +
+                                   shellQuote((dir.root() / "out.txt").string()) + " 2>" +
+                                   shellQuote((dir.root() / "err.txt").string()) +
+                                   " & pid=$!\n"
+                                   "wid=$(timeout 15 xdotool search --sync --onlyvisible --name "
+                                   "'^Quillmark display settings$' | head -n 1)\n"
+                                   "if [ -z \"$wid\" ]; then kill $pid; wait $pid; exit 98; fi\n"
+                                   "sleep 0.5\n" +
+                                   actions +
+                                   "\n"
+                                   "wait $pid\n";
+        return runShell(script);
+    }
+
+    // The tool may close on the key press, before xdotool sends the release;
+    // the X error that xdotool then reports says nothing about the tool.
+    static std::string key(const char* name) {
+        return std::string("xdotool key --window \"$wid\" ") + name + " 2>/dev/null\n";
+    }
+
+    static std::string click(DialogPoint point) {
+        return "xdotool mousemove --window \"$wid\" " + std::to_string(int(point.x)) + " " +
+               std::to_string(int(point.y)) + " && sleep 0.2 && xdotool click 1 && sleep 0.2\n";
+    }
+
+    static ScratchDir* server;
+    static std::string display;
+};
+
+ScratchDir* ConfigWindow::server = nullptr;
+std::string ConfigWindow::display;
+
+TEST_F(ConfigWindow, EscapeClosesItAndWritesNothing) {
+    ScratchDir dir;
+    EXPECT_EQ(runWindow(dir, key("Escape")), 0) << readText(dir.root() / "err.txt");
+    EXPECT_TRUE(dir.workEntries().empty()); // not even imgui.ini
+
+    writeBytes(dir.settingsFile(), settingsBytes(2, 9, 0, -1));
+    EXPECT_EQ(runWindow(dir, click(cancelButton)), 0);
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(2, 9, 0, -1));
+    EXPECT_EQ(dir.workEntries(), std::vector<std::string>{"ZKP.cfg"});
+}
+
+TEST_F(ConfigWindow, ACloseRequestWritesNothing) {
+    ScratchDir dir;
+    // SIGTERM reaches the tool through timeout and becomes SDL's quit request,
+    // the same one a window manager's close button sends.
+    EXPECT_EQ(runWindow(dir, "kill -TERM $pid"), 0);
+    EXPECT_TRUE(dir.workEntries().empty());
+}
+
+TEST_F(ConfigWindow, EnterSavesTheShownSettings) {
+    ScratchDir dir;
+    EXPECT_EQ(runWindow(dir, key("Return")), 0) << readText(dir.root() / "err.txt");
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(1, 2, 1, 3)); // the defaults
+
+    writeBytes(dir.settingsFile(), settingsBytes(2, 9, 0, 7));
+    EXPECT_EQ(runWindow(dir, key("Return")), 0);
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(0, 2, 0, 7));
+}
+
+TEST_F(ConfigWindow, MouseChoicesAreSaved) {
+    ScratchDir dir;
+    EXPECT_EQ(runWindow(dir, click(windowedRadio) + click(saveButton)), 0)
+        << readText(dir.root() / "err.txt");
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(0, 2, 1, 3));
+    EXPECT_EQ(dir.workEntries(), std::vector<std::string>{"ZKP.cfg"});
+}
+
+} // namespace

@@ -1,0 +1,296 @@
+#!/bin/bash
+# End-to-end runs of the real program in a private X server, driven with
+# real key events.
+#
+#   run_e2e.sh CASE QUILLMARK TOOL X_POKE ARTIFACTS
+#
+# CASE is one of: edit-and-escape, close-request, broken-model,
+#                 config-tool, screenshot, save-fails, sigterm, sigkill
+# Exit code 77 means the case could not run here (skipped).
+set -u
+case_name=$1 program=$2 tool=$3 x_poke=$4 artifacts=$5
+
+fail() { echo "FAIL ($case_name): $*" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/quillmark-e2e.XXXXXX)
+xvfb_pid=
+program_pid=
+cleanup() {
+    [ -n "$program_pid" ] && kill -KILL "$program_pid" 2>/dev/null
+    [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    mountpoint -q "$work/game/data" 2>/dev/null && umount "$work/game/data"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private X server: Xvfb chooses a free display itself.
+exec 9>"$work/display"
+Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY SDL_VIDEODRIVER
+
+# The game folder: generated assets, a known map, a windowed 640 x 480 mode.
+game="$work/game"
+mkdir -p "$game"
+"$tool" make-assets "$game" >/dev/null || fail "make-assets failed"
+{
+    for layer in height water object unit; do
+        echo "$layer"
+        for row in $(seq 0 14); do
+            values=""
+            for column in $(seq 0 10); do
+                v=0
+                # A few known values away from the cells the keys edit.
+                [ "$layer" = height ] && [ "$row" = 2 ] && v=1.5
+                [ "$layer" = object ] && [ "$column" = 9 ] && v=1
+                [ "$layer" = unit ] && [ "$row" = 12 ] && [ "$column" = 2 ] && v=2
+                values="$values $v"
+            done
+            echo "$values"
+        done
+    done
+} >"$work/known.txt"
+rm -f "$game/data/quillmark.map"
+"$tool" map import "$work/known.txt" "$game/data/quillmark.map" || fail "map import failed"
+cp "$game/data/quillmark.map" "$work/known.map"
+printf '\000\000\000\000\000\001\000\000\000\007\000\000\000' >"$game/ZKP.cfg"
+
+watchdog_pid=
+start_program() {
+    (cd "$game" && exec "$program" >"$work/stdout" 2>"$work/stderr") &
+    program_pid=$!
+    # A shown message box ignores SIGTERM: a hung run is ended the hard way.
+    # (Its output goes nowhere, so a leftover sleep holds no pipe of the caller.)
+    (sleep 90 && kill -KILL "$program_pid") >/dev/null 2>&1 &
+    watchdog_pid=$!
+}
+
+wait_program() {
+    wait "$program_pid"
+    exit_code=$?
+    program_pid=
+    kill "$watchdog_pid" 2>/dev/null
+    wait "$watchdog_pid" 2>/dev/null
+}
+
+window_id() {
+    local id
+    for _ in $(seq 150); do
+        id=$(xdotool search --onlyvisible --name '^Quillmark$' 2>/dev/null | head -n1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Message boxes are not seen by xdotool's search: find them by caption.
+find_box() {
+    local caption=$1
+    for _ in $(seq 150); do
+        id=$(xwininfo -root -tree 2>/dev/null | grep "\"$caption\"" | awk '{print $1}' | head -n1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+dismiss_box() {
+    local box
+    box=$(find_box "$1") || fail "no \"$1\" box appeared; stderr: $(cat "$work/stderr")"
+    xdotool key --window "$box" Return 2>/dev/null
+}
+
+# Held long enough for a 1 ms tick to see it, with a gap after.
+press() {
+    local window=$1 key=$2
+    xdotool keydown --window "$window" "$key" 2>/dev/null
+    sleep 0.03
+    xdotool keyup --window "$window" "$key" 2>/dev/null
+    sleep 0.03
+}
+
+value_at() { # layer row column -> the value in the saved map, as text
+    "$tool" map export "$game/data/quillmark.map" |
+        awk -v layer="$1" -v row="$2" -v col="$3" '
+            $1 == layer { current = layer; r = -1; next }
+            NF == 1 { current = ""; next }
+            current == layer { r++; if (r == row) print $(col + 1) }'
+}
+
+check_fps_line() {
+    grep -Eq '^FRAMERATE TEST: FPS: [0-9]+\.[0-9]{6}$' "$work/stderr" ||
+        fail "no frame-rate line on stderr: $(cat "$work/stderr")"
+    rate=$(sed -n 's/^FRAMERATE TEST: FPS: //p' "$work/stderr")
+    awk -v r="$rate" 'BEGIN { exit !(r > 0 && r < 1e9) }' || fail "frame rate $rate"
+}
+
+case "$case_name" in
+edit-and-escape)
+    start_program
+    window=$(window_id) || fail "no window"
+    [ -n "$window" ] || fail "no window"
+    sleep 0.3
+    press "$window" Scroll_Lock
+    for _ in 1 2 3; do press "$window" w; done
+    press "$window" Right
+    for _ in 1 2; do press "$window" a; done
+    xdotool keydown --window "$window" Escape 2>/dev/null
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    [ "$exit_code" = 27 ] || fail "exit code $exit_code, expected 27"
+    check_fps_line
+    size=$(stat -c %s "$game/data/quillmark.map")
+    [ "$size" = 2640 ] || fail "map is $size bytes"
+    [ "$(value_at water 7 5)" = 3 ] || fail "water at 7,5 is $(value_at water 7 5)"
+    [ "$(value_at height 8 5)" = 1 ] || fail "height at 8,5 is $(value_at height 8 5)"
+    # Every other byte as it was: patch the two edits into the old map.
+    python3 - "$work/known.map" "$game/data/quillmark.map" <<'PY' || fail "other bytes changed"
+import struct, sys
+old = bytearray(open(sys.argv[1], 'rb').read())
+new = open(sys.argv[2], 'rb').read()
+struct.pack_into('<f', old, 660 * 1 + 60 * 5 + 4 * 7, 3.0)
+struct.pack_into('<f', old, 660 * 0 + 60 * 5 + 4 * 8, 1.0)
+sys.exit(0 if bytes(old) == new else 1)
+PY
+    ;;
+close-request)
+    # A longer file: the save writes exactly 2,640 bytes back.
+    head -c 100 /dev/zero >>"$game/data/quillmark.map"
+    start_program
+    window=$(window_id)
+    [ -n "$window" ] || fail "no window"
+    sleep 0.3
+    "$x_poke" close "$window" || fail "could not ask the window to close"
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code, expected 0"
+    check_fps_line
+    cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "map not saved as loaded"
+    ;;
+broken-model)
+    printf 'MS3D000000\004\000\000\000\377' >"$game/data/object0001.ms3d"
+    start_program
+    dismiss_box "Error"
+    wait_program
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code, expected 0"
+    grep -qx 'Error: Couldn'"'"'t load the model data\\model.ms3d' "$work/stderr" ||
+        fail "no model message: $(cat "$work/stderr")"
+    cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "map changed"
+    [ ! -s "$work/stdout" ] || true
+    ;;
+config-tool)
+    rm -f "$game/ZKP.cfg"
+    # A stand-in for the configuration tool: takes its time, then writes a
+    # windowed 800 x 600 mode.
+    cat >"$game/config.exe" <<'SH'
+#!/bin/sh
+sleep 1
+printf '\000\001\000\000\000\001\000\000\000\007\000\000\000' > ZKP.cfg
+SH
+    chmod +x "$game/config.exe"
+    start_program
+    window=$(window_id)
+    [ -n "$window" ] || fail "no window"
+    geometry=$(xdotool getwindowgeometry "$window" | sed -n 's/ *Geometry: //p')
+    [ "$geometry" = 800x600 ] || fail "window is $geometry, expected 800x600"
+    xdotool keydown --window "$window" Escape 2>/dev/null
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    [ "$exit_code" = 27 ] || fail "exit code $exit_code"
+    [ "$(od -An -tu1 "$game/ZKP.cfg" | tr -s ' ')" = " 0 1 0 0 0 1 0 0 0 7 0 0 0" ] ||
+        fail "the settings file changed"
+    ;;
+screenshot)
+    start_program
+    window=$(window_id)
+    [ -n "$window" ] || fail "no window"
+    sleep 1
+    mkdir -p "$artifacts"
+    shot="$artifacts/e2e-screenshot.png"
+    /usr/bin/import -window root "$shot" || fail "screenshot failed"
+    colours=$(/usr/bin/convert "$shot" -crop 640x480+0+0 -format %k info:)
+    [ "$colours" -ge 200 ] || fail "only $colours colours in the window: blank frame?"
+    echo "screenshot: $shot ($colours colours)"
+    "$x_poke" close "$window"
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code"
+    ;;
+save-fails)
+    # The data folder on a small file system that is full: the save cannot
+    # even write its temporary file. The stored map must survive whole.
+    cp -r "$game/data" "$work/data-copy"
+    mount -t tmpfs -o size=2m tmpfs "$game/data" 2>/dev/null || {
+        echo "SKIP: cannot mount a tmpfs here"
+        exit 77
+    }
+    cp -r "$work/data-copy/." "$game/data/"
+    dd if=/dev/zero of="$game/data/filler" bs=4k 2>/dev/null || true
+    start_program
+    window=$(window_id)
+    [ -n "$window" ] || fail "no window"
+    sleep 0.3
+    press "$window" Scroll_Lock
+    press "$window" w
+    xdotool keydown --window "$window" Escape 2>/dev/null
+    dismiss_box "Error"
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    grep -qx 'Error: Couldn'"'"'t save the map file data/quillmark.map' "$work/stderr" ||
+        fail "no save message: $(cat "$work/stderr")"
+    cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "the stored map changed"
+    if ls "$game/data" | grep -q 'tmp'; then fail "a temporary file was left behind"; fi
+    ;;
+sigterm)
+    # A termination request behaves as a close request: saved and reported.
+    start_program
+    window=$(window_id)
+    [ -n "$window" ] || fail "no window"
+    sleep 0.3
+    press "$window" Scroll_Lock
+    press "$window" w
+    kill -TERM "$program_pid"
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code, expected 0"
+    [ "$(value_at water 7 5)" = 1 ] || fail "the edit was not saved"
+    ;;
+sigkill)
+    # Killed at any moment, also in the middle of saving: the map file is
+    # always the old map or the new one, never a mixture or a stub.
+    for delay in 0 0.001 0.002 0.004 0.008 0.016 0.03 0.06; do
+        cp "$work/known.map" "$game/data/quillmark.map"
+        start_program
+        window=$(window_id) || fail "no window in the run killed at +$delay s: $(cat "$work/stderr"; xwininfo -root -tree | grep '"')"
+        sleep 0.3
+        press "$window" Scroll_Lock
+        press "$window" a
+        xdotool keydown --window "$window" Escape 2>/dev/null
+        # The save follows Escape within a few milliseconds.
+        sleep "$delay"
+        kill -KILL "$program_pid" 2>/dev/null
+        wait_program
+        # The key may have gone to the server (xdotool uses XTEST for the
+        # focused window): release it, or the next run starts with Escape held.
+        xdotool keyup Escape 2>/dev/null
+        size=$(stat -c %s "$game/data/quillmark.map")
+        [ "$size" = 2640 ] || fail "map is $size bytes after a kill at +$delay s"
+        if ! cmp -s "$game/data/quillmark.map" "$work/known.map"; then
+            [ "$(value_at height 7 5)" = 0.5 ] || fail "map is neither old nor new (+$delay s)"
+        fi
+        # Dismiss a report left on screen by a run that got that far.
+        box=$(xwininfo -root -tree | grep '"FRAMERATE TEST"' | awk '{print $1}' | head -n1)
+        [ -n "$box" ] && xdotool key --window "$box" Return
+        sleep 0.2
+    done
+    ;;
+*)
+    fail "unknown case"
+    ;;
+
+esac
+echo "PASS ($case_name)"

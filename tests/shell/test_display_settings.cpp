@@ -1,0 +1,190 @@
+#include "platform/message_box.h"
+#include "shell/display_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Creation {
+    int32_t width, height, bits, frequency;
+    uint8_t fullscreen;
+};
+
+std::vector<Creation> creations;
+bool creationSucceeds = true;
+
+bool recordCreation(const char*, void*, int32_t width, int32_t height, int32_t bits,
+                    int32_t frequency, uint8_t fullscreen) {
+    creations.push_back({width, height, bits, frequency, fullscreen});
+    return creationSucceeds;
+}
+
+std::vector<uint8_t> settingsBytes(uint8_t flag, int32_t resolution, int32_t depth,
+                                   int32_t refresh) {
+    DisplaySettings settings;
+    settings.fullscreenFlag = flag;
+    settings.resolutionIndex = resolution;
+    settings.colorDepthIndex = depth;
+    settings.refreshIndex = refresh;
+    std::vector<uint8_t> bytes(displaySettingsSize);
+    encodeDisplaySettings(settings, bytes.data());
+    return bytes;
+}
+
+// Each test runs in its own empty working directory, with the message boxes
+// recorded.
+class DisplaySettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previousDir = fs::current_path();
+        dir = fs::temp_directory_path() /
+              ("quillmark-settings-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::current_path(dir);
+        creations.clear();
+        creationSucceeds = true;
+        previousSink = setMessageSink(
+            [this](const std::string& caption, const std::string& text, MessageIcon icon) {
+                messages.push_back(caption + "|" + text +
+                                   (icon == MessageIcon::information ? "|info" : "|error"));
+            });
+    }
+    void TearDown() override {
+        setMessageSink(previousSink);
+        fs::current_path(previousDir);
+        fs::remove_all(dir);
+    }
+    void writeSettings(const std::vector<uint8_t>& bytes) {
+        std::ofstream out(displaySettingsPath, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    }
+    void writeTool(const std::string& script) {
+        std::ofstream(configToolName) << script;
+        fs::permissions(configToolName, fs::perms::owner_all);
+    }
+    Creation only() {
+        EXPECT_EQ(creations.size(), 1u);
+        return creations.empty() ? Creation{} : creations.front();
+    }
+
+    fs::path previousDir, dir;
+    MessageSink previousSink;
+    std::vector<std::string> messages;
+};
+
+} // namespace
+
+TEST(DisplayTables, EveryIndexAndItsDefault) {
+    const int32_t widths[] = {640, 800, 1024, 1152, 1280, 1600};
+    const int32_t heights[] = {480, 600, 768, 864, 1024, 1200};
+    for (int32_t i = -2; i <= 7; ++i) {
+        int32_t w = 0, h = 0;
+        resolutionForIndex(i, w, h);
+        const bool inTable = i >= 0 && i < 6;
+        EXPECT_EQ(w, inTable ? widths[i] : 1024) << i;
+        EXPECT_EQ(h, inTable ? heights[i] : 768) << i;
+    }
+    EXPECT_EQ(colorDepthForIndex(0), 16);
+    for (int32_t i : {1, 2, -1, 1 << 30})
+        EXPECT_EQ(colorDepthForIndex(i), 32) << i;
+    const int32_t rates[] = {60, 70, 72, 75, 85, 100, 120, 0};
+    for (int32_t i = 0; i < 8; ++i)
+        EXPECT_EQ(refreshForIndex(i), rates[i]) << i;
+    for (int32_t i : {8, -1, INT32_MIN, INT32_MAX})
+        EXPECT_EQ(refreshForIndex(i), 75) << i;
+}
+
+TEST(DisplaySettingsFile, LittleEndianFieldsAndShortFiles) {
+    const std::vector<uint8_t> bytes = settingsBytes(0, 4, 0, -1);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 4, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
+
+    for (size_t size = 0; size <= displaySettingsSize; ++size) {
+        DisplaySettings settings;
+        decodeDisplaySettings(bytes.data(), size, settings);
+        const DisplayChoice choice = chooseDisplay(settings);
+        EXPECT_EQ(choice.fullscreen, size < 1) << size;
+        EXPECT_EQ(choice.width, size >= 5 ? 1280 : 1024) << size;
+        EXPECT_EQ(choice.bits, size >= 9 ? 16 : 32) << size;
+        EXPECT_EQ(choice.frequency, 75) << size; // -1 and the default alike
+    }
+}
+
+TEST_F(DisplaySettingsTest, TheFileChoosesTheMode) {
+    auto bytes = settingsBytes(2, 0, 0, 7);
+    bytes.push_back(0xAA); // bytes beyond the 13th are ignored
+    writeSettings(bytes);
+    const auto before = bytes;
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    const Creation c = only();
+    EXPECT_EQ(c.fullscreen, 0); // any flag but 1 is windowed
+    EXPECT_EQ(c.width, 640);
+    EXPECT_EQ(c.height, 480);
+    EXPECT_EQ(c.bits, 16);
+    EXPECT_EQ(c.frequency, 0); // keep the current rate
+    EXPECT_TRUE(messages.empty());
+
+    creations.clear();
+    writeSettings(settingsBytes(1, 99, 5, 8));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    const Creation d = only();
+    EXPECT_EQ(d.fullscreen, 1);
+    EXPECT_EQ(d.width, 1024);
+    EXPECT_EQ(d.bits, 32);
+    EXPECT_EQ(d.frequency, 75);
+}
+
+TEST_F(DisplaySettingsTest, NoFileAndNoToolGivesOneMessageThenTheDefaults) {
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "WAIT FOR CONFIG ERROR|Error executing config program|info"});
+    const Creation c = only();
+    EXPECT_EQ(c.fullscreen, 1);
+    EXPECT_EQ(c.width, 1024);
+    EXPECT_EQ(c.height, 768);
+    EXPECT_EQ(c.bits, 32);
+    EXPECT_EQ(c.frequency, 75);
+    EXPECT_FALSE(fs::exists(displaySettingsPath)) << "the program never writes the file";
+}
+
+TEST_F(DisplaySettingsTest, TheToolIsWaitedForAndWhatItWroteIsUsed) {
+    // A slow tool: the window may be created only after it has ended.
+    writeTool("#!/bin/sh\nsleep 0.5\nprintf '\\002\\001\\000\\000\\000\\001\\000\\000\\000"
+              "\\004\\000\\000\\000' > ZKP.cfg\n");
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_TRUE(messages.empty());
+    const Creation c = only();
+    EXPECT_EQ(c.fullscreen, 0);
+    EXPECT_EQ(c.width, 800);
+    EXPECT_EQ(c.height, 600);
+    EXPECT_EQ(c.bits, 32);
+    EXPECT_EQ(c.frequency, 85);
+}
+
+TEST_F(DisplaySettingsTest, AToolThatWritesNothingLeavesTheDefaults) {
+    writeTool("#!/bin/sh\nexit 3\n");
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(only().width, 1024);
+    EXPECT_FALSE(fs::exists(displaySettingsPath));
+}
+
+TEST_F(DisplaySettingsTest, AToolThatCannotRunIsReportedAndAFailedWindowToo) {
+    writeTool("not a program at all\n"); // no interpreter line: exec fails
+    creationSucceeds = false;
+    EXPECT_FALSE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_EQ(messages, (std::vector<std::string>{
+                            "WAIT FOR CONFIG ERROR|Error executing config program|info",
+                            "SHUTDOWN ERROR|AHH... It blew up creating the window!|info"}));
+    EXPECT_EQ(creations.size(), 1u); // no second attempt
+}

@@ -1,0 +1,254 @@
+// The program's window on a real (virtual) X server, driven from outside
+// with xdotool as a user's keyboard would.
+
+#include "map/map_file.h"
+#include "platform/message_box.h"
+#include "shell/gl_window.h"
+#include "shell/program_state.h"
+#include "xvfb_server.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+XvfbServer* server = nullptr;
+
+class XvfbEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        server = new XvfbServer;
+        std::string error;
+        ASSERT_TRUE(server->start(&error)) << error;
+        ::setenv("DISPLAY", server->display().c_str(), 1);
+        ::unsetenv("SDL_VIDEODRIVER");
+        ::unsetenv("WAYLAND_DISPLAY");
+    }
+    void TearDown() override {
+        delete server;
+        server = nullptr;
+    }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
+
+std::string slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class GlWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        previousDir = fs::current_path();
+        dir = fs::temp_directory_path() / ("quillmark-window-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "data");
+        fs::current_path(dir);
+        previousSink =
+            setMessageSink([this](const std::string& caption, const std::string& text,
+                                  MessageIcon) { messages.push_back(caption + ": " + text); });
+        releaseAllKeys(keyState);
+        glWindow = GlWindow{};
+        sceneState.state.map = HexMap{};
+    }
+    void TearDown() override {
+        if (glWindow.window != nullptr)
+            destroyGlWindow();
+        sceneInitialiser = initScene;
+        setMessageSink(previousSink);
+        fs::current_path(previousDir);
+        fs::remove_all(dir);
+    }
+
+    bool openWindow() { return createGlWindow("Quillmark", nullptr, 640, 480, 32, 0, 0); }
+    std::string windowId() const { return std::to_string(platformNativeWindowId(glWindow.window)); }
+    int x(const std::string& command) { return runWithDisplay(*server, command + " 2>/dev/null"); }
+
+    // Handles events as the main loop does until `done` holds or time runs
+    // out. Quit messages are counted, with their codes.
+    bool pumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        do {
+            PlatformEvent event;
+            while (pollPlatformEvent(event)) {
+                if (event.kind == PlatformEventKind::quit)
+                    quitCodes.push_back(event.code);
+                else
+                    windowProc(event);
+            }
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        } while (std::chrono::steady_clock::now() < end);
+        return done();
+    }
+
+    fs::path previousDir, dir;
+    MessageSink previousSink;
+    std::vector<std::string> messages;
+    std::vector<int32_t> quitCodes;
+};
+
+} // namespace
+
+TEST_F(GlWindowTest, WindowedCreationSetsViewportProjectionAndScene) {
+    ASSERT_TRUE(openWindow()) << (messages.empty() ? "" : messages.front());
+    EXPECT_EQ(glWindow.fullscreen, 0);
+    EXPECT_EQ(glWindow.active, 1);
+    EXPECT_TRUE(mapLoadStepRan());
+
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 0);
+    EXPECT_EQ(viewport[1], 0);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+
+    // gluPerspective(45, 640 / 480, 1, 1200), built by hand.
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double f = 1.0 / std::tan(22.5 * M_PI / 180.0);
+    EXPECT_NEAR(projection[0], f / (640.0 / 480.0), 1e-5);
+    EXPECT_NEAR(projection[5], f, 1e-5);
+    EXPECT_NEAR(projection[10], (1200.0 + 1.0) / (1.0 - 1200.0), 1e-5);
+    EXPECT_NEAR(projection[11], -1.0, 1e-9);
+    EXPECT_NEAR(projection[14], 2.0 * 1200.0 * 1.0 / (1.0 - 1200.0), 1e-5);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+
+    // A minimised window reports a height of 0: taken as 1.
+    resizeScene(800, 0);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 1);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], f / 800.0, 1e-7);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GlWindowTest, KeysFromTheKeyboardReachKeyStateByVirtualKeyCode) {
+    ASSERT_TRUE(openWindow());
+    const std::string id = windowId();
+    ASSERT_NE(id, "0");
+    const std::pair<const char*, int> keys[] = {
+        {"a", 65},
+        {"z", 90},
+        {"e", 69},
+        {"0", 48},
+        {"9", 57},
+        {"F1", 112},
+        {"F12", 123},
+        {"Up", 38},
+        {"Down", 40},
+        {"Left", 37},
+        {"Right", 39},
+        {"Prior", 33},
+        {"Next", 34},
+        {"KP_Add", 107},
+        {"KP_Subtract", 109},
+        {"KP_Multiply", 106},
+        {"Scroll_Lock", 145},
+        {"Escape", 27},
+        {"space", 32},
+        {"Return", 13},
+        {"Shift_L", 16},
+        {"Control_R", 17},
+        {"Home", 36},
+        {"Delete", 46},
+        {"Tab", 9},
+        {"minus", 189},
+        {"BackSpace", 8},
+        {"Pause", 19},
+    };
+    for (auto [name, code] : keys) {
+        ASSERT_EQ(x("xdotool keydown --window " + id + " " + name), 0) << name;
+        EXPECT_TRUE(pumpUntil([&] { return isKeyHeld(keyState, code); })) << name;
+        ASSERT_EQ(x("xdotool keyup --window " + id + " " + name), 0) << name;
+        EXPECT_TRUE(pumpUntil([&] { return !isKeyHeld(keyState, code); })) << name;
+    }
+
+    // Alt, F10 and keys held with Alt are system keys: never recorded. The
+    // Escape sent after them shows the events were handled meanwhile.
+    x("xdotool keydown --window " + id + " alt+w");
+    x("xdotool keydown --window " + id + " Escape"); // with Alt: a system key too
+    x("xdotool keyup --window " + id + " Escape alt+w");
+    x("xdotool keydown --window " + id + " F10");
+    x("xdotool keyup --window " + id + " F10");
+    x("xdotool keydown --window " + id + " Escape");
+    EXPECT_TRUE(pumpUntil([&] { return isKeyHeld(keyState, 27); }));
+    for (int code : {87, 18, 121})
+        EXPECT_FALSE(isKeyHeld(keyState, code)) << code;
+    x("xdotool keyup --window " + id + " Escape");
+}
+
+TEST_F(GlWindowTest, MinimiseRestoreAndCloseRequest) {
+    ASSERT_TRUE(openWindow());
+    const std::string id = windowId();
+    const std::string poke = std::string(X_POKE_PATH);
+    ASSERT_EQ(x(poke + " minimise " + id), 0);
+    EXPECT_TRUE(pumpUntil([] { return glWindow.active == 0; }));
+    ASSERT_EQ(x(poke + " restore " + id), 0);
+    EXPECT_TRUE(pumpUntil([] { return glWindow.active == 1; }));
+
+    // A close request posts the quit message with code 0; the window stays
+    // until the teardown.
+    ASSERT_EQ(x(poke + " close " + id), 0);
+    EXPECT_TRUE(pumpUntil([&] { return !quitCodes.empty(); }));
+    EXPECT_EQ(quitCodes, std::vector<int32_t>{0});
+    EXPECT_NE(glWindow.window, nullptr);
+}
+
+TEST_F(GlWindowTest, TeardownSavesTheLoadedMapButAFailedCreationSavesNothing) {
+    // A stored map that a failed start must not replace.
+    HexMap stored;
+    stored.loadStepRan = true;
+    stored.height.cell[4][4] = 2.5f;
+    ASSERT_TRUE(saveMapFile(stored, mapFilePath));
+    const std::string before = slurp(mapFilePath);
+
+    sceneInitialiser = [] { return 0; };
+    EXPECT_FALSE(openWindow());
+    EXPECT_EQ(glWindow.window, nullptr) << "the teardown ran";
+    EXPECT_EQ(slurp(mapFilePath), before);
+    EXPECT_TRUE(messages.empty());
+    sceneInitialiser = initScene;
+
+    // A window that loaded the map writes it back, edits included.
+    ASSERT_TRUE(openWindow());
+    {
+        std::lock_guard<std::mutex> lock(sceneState.mutex);
+        EXPECT_EQ(sceneState.state.map.height.cell[4][4], 2.5f);
+        sceneState.state.map.water.cell[0][0] = 3.0f;
+    }
+    destroyGlWindow();
+    HexMap saved;
+    loadMapFile(saved, mapFilePath);
+    EXPECT_EQ(saved.height.cell[4][4], 2.5f);
+    EXPECT_EQ(saved.water.cell[0][0], 3.0f);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GlWindowTest, AFullscreenModeThatCannotBeHadFailsWithoutFallingBack) {
+    // The virtual screen is 1024 x 768: 1600 x 1200 is no mode of it.
+    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 1600, 1200, 32, 75, 1));
+    EXPECT_EQ(glWindow.window, nullptr) << "no window on the desktop instead";
+    EXPECT_EQ(glWindow.fullscreen, 1);
+    EXPECT_FALSE(mapLoadStepRan());
+    EXPECT_TRUE(messages.empty()) << "the caller reports the failure";
+    stopVideo();
+    glWindow.classRegistered = false;
+}

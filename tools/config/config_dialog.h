@@ -1,0 +1,26 @@
+#pragma once
+// The settings window's contents, drawn with Dear ImGui each frame.
+
+#include "shell/display_settings.h"
+
+#include <functional>
+#include <string>
+
+extern const char* const configDialogTitle; // "Quillmark display settings"
+
+struct ConfigDialog {
+    DisplaySettings settings; // what the controls show: indices inside their tables
+    bool fileExists = false;
+    bool saved = false;
+    std::string error;        // the last failed save, shown until the next attempt
+    bool listWasOpen = false; // a combo list was open at the end of the last frame
+    // Writes the chosen settings; false with a reason when that fails.
+    std::function<bool(const DisplaySettings&, std::string&)> save;
+};
+
+// Sets the dialog up for the settings in the file (or the defaults).
+ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists);
+
+// Draws one frame between ImGui's NewFrame and Render. False once the dialog
+// is finished: saved, cancelled or dismissed with Escape. Enter saves.
+bool drawConfigDialog(ConfigDialog& dialog);

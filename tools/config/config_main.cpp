@@ -1,0 +1,70 @@
+// config.exe: chooses the display mode Quillmark starts in and writes it to
+// ZKP.cfg in the working directory, through a small window or, for scripts,
+// from the command line.
+
+#include "config_dialog.h"
+#include "config_settings.h"
+
+#include "platform/dialog_window.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int dialogWidth = 440;
+constexpr int dialogHeight = 236;
+
+void fail(const std::string& message) {
+    std::fprintf(stderr, "config.exe: %s\n", message.c_str());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ConfigOptions options;
+    std::string error;
+    if (!parseConfigArguments(argc - 1, argv + 1, options, error)) {
+        fail(error + "\nNothing was written. See 'config.exe --help'.");
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(configUsage().c_str(), stdout);
+        return 0;
+    }
+
+    DisplaySettings settings;
+    SettingsFileInfo info;
+    if (!readSettingsFile(displaySettingsPath, settings, info, error)) {
+        fail(error + "\nNothing was written.");
+        return 1;
+    }
+
+    if (changesSettings(options)) {
+        applyConfigOptions(options, settings);
+        if (!writeSettingsFile(displaySettingsPath, settings, error)) {
+            fail(error + "\nThe file was left as it was.");
+            return 1;
+        }
+        info.exists = true;
+        info.size = displaySettingsSize;
+    }
+    if (options.show)
+        std::fputs(describeSettings(settings, info).c_str(), stdout);
+    if (changesSettings(options) || options.show)
+        return 0;
+
+    ConfigDialog dialog = makeConfigDialog(settings, info.exists);
+    dialog.save = [](const DisplaySettings& chosen, std::string& saveError) {
+        return writeSettingsFile(displaySettingsPath, chosen, saveError);
+    };
+    if (!runDialogWindow(
+            configDialogTitle, dialogWidth, dialogHeight,
+            [&dialog] { return drawConfigDialog(dialog); }, &error)) {
+        fail("cannot show the settings window: " + error +
+             ".\nNothing was written. To write ZKP.cfg without a window, give the settings "
+             "as options (see 'config.exe --help').");
+        return 1;
+    }
+    return 0;
+}
