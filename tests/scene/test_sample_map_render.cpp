@@ -1,0 +1,78 @@
+// The default data set's sample map, drawn by the same code as the program:
+// not a golden image (that would break with the driver), but a picture with
+// plenty in it and the cursor highlight where it belongs.
+
+#include "assets/make_assets.h"
+#include "map/scene.h"
+#include "platform/message_box.h"
+#include "platform/offscreen_gl.h"
+#include "shell/asset_loading.h"
+#include "shell/gl_window.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+TEST(SampleMapRender, ShowsAFullFieldWithTheHighlightOnTheCursor) {
+    const fs::path previous = fs::current_path();
+    const fs::path dir =
+        fs::temp_directory_path() / ("quillmark-sample-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    MakeAssetsResult made;
+    ASSERT_TRUE(makeAssets(dir.string(), made)) << made.error;
+    fs::current_path(dir);
+    std::vector<std::string> messages;
+    const MessageSink sink =
+        setMessageSink([&](const std::string& caption, const std::string& text, MessageIcon) {
+            messages.push_back(caption + ": " + text);
+        });
+
+    static AssetSet assets;
+    ASSERT_TRUE(loadAssetSet(assets));
+    constexpr int width = 400, height = 300;
+    OffscreenGl gl;
+    std::string error;
+    ASSERT_TRUE(createOffscreenGl(gl, width, height, &error)) << error;
+    resizeScene(width, height);
+    SharedSceneState shared;
+    ASSERT_EQ(initScene(shared, assets, "data/quillmark.map"), 1);
+    SceneState scene = shared.state;
+    scene.camera.pitch = 90.0f; // straight down: the cursor hex at the centre
+
+    drawSceneFrom(scene, assets);
+    const std::vector<uint8_t> withHighlight = readOffscreenGlPixels(gl);
+    std::set<uint32_t> colours;
+    for (size_t i = 0; i + 2 < withHighlight.size(); i += 3)
+        colours.insert(withHighlight[i] << 16 | withHighlight[i + 1] << 8 | withHighlight[i + 2]);
+    EXPECT_GT(colours.size(), 1000u) << "textured terrain, objects and units";
+
+    // Without the highlight and arrows, only the middle of the picture changes.
+    std::unique_ptr<MeshModel> highlight = std::move(assets.highlightHex);
+    std::unique_ptr<MeshModel> arrow = std::move(assets.arrow);
+    drawSceneFrom(scene, assets);
+    const std::vector<uint8_t> without = readOffscreenGlPixels(gl);
+    assets.highlightHex = std::move(highlight);
+    assets.arrow = std::move(arrow);
+    int changedNearCentre = 0, changedElsewhere = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const size_t i = (static_cast<size_t>(y) * width + x) * 3;
+            const bool changed = withHighlight[i] != without[i] ||
+                                 withHighlight[i + 1] != without[i + 1] ||
+                                 withHighlight[i + 2] != without[i + 2];
+            const bool nearCentre = std::abs(x - width / 2) < 40 && std::abs(y - height / 2) < 40;
+            (nearCentre ? changedNearCentre : changedElsewhere) += changed;
+        }
+    EXPECT_GT(changedNearCentre, 100);
+    EXPECT_EQ(changedElsewhere, 0);
+    EXPECT_TRUE(messages.empty()) << messages.front();
+
+    destroyOffscreenGl(gl);
+    setMessageSink(sink);
+    fs::current_path(previous);
+    fs::remove_all(dir);
+}
