@@ -131,12 +131,19 @@ void convertRow(const uint8_t* row, uint8_t* out, const DibDescription& dib,
     }
 }
 
+// Stored rows are padded to whole 32-bit words.
+uint64_t uncompressedStride(const DibDescription& dib) {
+    return (uint64_t{static_cast<uint32_t>(dib.width)} * dib.bitCount + 31) / 32 * 4;
+}
+
+bool uncompressedDataFits(size_t size, const DibDescription& dib, uint32_t rows) {
+    return dib.pixelOffset <= size && uncompressedStride(dib) * rows <= size - dib.pixelOffset;
+}
+
 DibStatus convertUncompressed(const uint8_t* bytes, size_t size, const DibDescription& dib,
                               uint32_t rows, uint8_t* out) {
-    // Stored rows are padded to whole 32-bit words.
-    const uint64_t stride =
-        (uint64_t{static_cast<uint32_t>(dib.width)} * dib.bitCount + 31) / 32 * 4;
-    if (dib.pixelOffset > size || stride * rows > size - dib.pixelOffset)
+    const uint64_t stride = uncompressedStride(dib);
+    if (!uncompressedDataFits(size, dib, rows))
         return DibStatus::conversionError;
     Channel channels[3];
     if (dib.bitCount == 16 || dib.bitCount == 32) {
@@ -392,13 +399,18 @@ DibStatus convertDibPixels(const uint8_t* bytes, size_t size, const DibDescripti
     const uint64_t pixelBytes = uint64_t{static_cast<uint32_t>(dib.width)} * rows * 3;
     if (pixelBytes > maxDibPixelBytes)
         return DibStatus::conversionError;
+    const bool runLength = dib.compression == biRle8 || dib.compression == biRle4;
+    // Refused before the output is allocated: a tiny file must not cost the
+    // memory of the picture it merely claims to be.
+    if (!runLength && !uncompressedDataFits(size, dib, rows))
+        return DibStatus::conversionError;
     RgbImage result;
     try {
         result.data.resize(static_cast<size_t>(pixelBytes));
     } catch (const std::bad_alloc&) {
         return DibStatus::outOfMemory;
     }
-    const DibStatus status = dib.compression == biRle8 || dib.compression == biRle4
+    const DibStatus status = runLength
                                  ? convertRunLength(bytes, size, dib, rows, result.data.data())
                                  : convertUncompressed(bytes, size, dib, rows, result.data.data());
     if (status != DibStatus::ok)

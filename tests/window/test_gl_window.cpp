@@ -174,7 +174,9 @@ TEST_F(GlWindowTest, KeysFromTheKeyboardReachKeyStateByVirtualKeyCode) {
         {"BackSpace", 8},
         {"Pause", 19},
     };
-    for (auto [name, code] : keys) {
+    for (const auto& key : keys) {
+        const char* name = key.first;
+        const int code = key.second;
         ASSERT_EQ(x("xdotool keydown --window " + id + " " + name), 0) << name;
         EXPECT_TRUE(pumpUntil([&] { return isKeyHeld(keyState, code); })) << name;
         ASSERT_EQ(x("xdotool keyup --window " + id + " " + name), 0) << name;
