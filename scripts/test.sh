@@ -37,7 +37,8 @@ section "ThreadSanitizer"
 cmake -S . -B build-tsan -DQUILLMARK_SANITIZE=thread -DQUILLMARK_BENCH=OFF
 cmake --build build-tsan -j"$jobs" --target test_map quillmark quillmark-tool x_poke
 (cd build-tsan &&
-    TSAN_OPTIONS="halt_on_error=1" ctest --output-on-failure --timeout 900 \
+    TSAN_OPTIONS="halt_on_error=1:suppressions=$root/tests/sanitizers/tsan.supp" \
+        ctest --output-on-failure --timeout 900 \
         -R 'SceneConcurrency|EditorTick|e2e[.]')
 
 if [ -x fuzz/run_fuzzers.sh ] && command -v clang++ >/dev/null 2>&1; then
