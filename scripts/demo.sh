@@ -37,7 +37,7 @@ unset WAYLAND_DISPLAY SDL_VIDEODRIVER
 program_pid=$!
 window=$(xdotool search --sync --onlyvisible --name '^Quillmark$' | head -n1)
 
-press() { xdotool keydown --window "$window" "$1"; sleep "${2:-0.03}"; xdotool keyup --window "$window" "$1"; sleep 0.03; }
+press() { xdotool keydown --window "$window" "$1"; sleep "${2:-0.1}"; xdotool keyup --window "$window" "$1"; sleep 0.05; }
 
 echo "Editing: cursor moves, edit mode, water and height edits, camera tilt and zoom..."
 sleep 0.5

@@ -104,13 +104,16 @@ dismiss_box() {
     xdotool key --window "$box" Return 2>/dev/null
 }
 
-# Held long enough for a 1 ms tick to see it, with a gap after.
+# Held long enough for a tick to see it: longer than one frame, since the
+# main loop handles waiting events only between frames, and a down and up
+# handled together are never seen (slow frames under the sanitizers). Still
+# short of the 250-tick arrow repeat and the X server's key repeat.
 press() {
     local window=$1 key=$2
     xdotool keydown --window "$window" "$key" 2>/dev/null
-    sleep 0.03
+    sleep 0.15
     xdotool keyup --window "$window" "$key" 2>/dev/null
-    sleep 0.03
+    sleep 0.05
 }
 
 value_at() { # layer row column -> the value in the saved map, as text
