@@ -46,11 +46,11 @@ PeriodicTimer* startPeriodicTimer(int64_t periodMicroseconds, void (*callback)()
     const int fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
     if (fd < 0)
         return nullptr;
-    itimerspec spec{};
-    spec.it_interval.tv_sec = periodMicroseconds / 1000000;
-    spec.it_interval.tv_nsec = (periodMicroseconds % 1000000) * 1000;
-    spec.it_value = spec.it_interval;
-    if (::timerfd_settime(fd, 0, &spec, nullptr) != 0) {
+    itimerspec interval{};
+    interval.it_interval.tv_sec = periodMicroseconds / 1000000;
+    interval.it_interval.tv_nsec = (periodMicroseconds % 1000000) * 1000;
+    interval.it_value = interval.it_interval;
+    if (::timerfd_settime(fd, 0, &interval, nullptr) != 0) {
         ::close(fd);
         return nullptr;
     }
