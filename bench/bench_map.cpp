@@ -66,7 +66,7 @@ std::string benchMapPath() {
 void BM_MapLoad(benchmark::State& state) {
     const std::string path = benchMapPath();
     HexMap map;
-    map.loadStepRan = true;
+    map.loadState = MapLoadState::loaded;
     saveMapFile(map, path);
     for (auto _ : state) {
         HexMap loaded;
@@ -81,7 +81,7 @@ BENCHMARK(BM_MapLoad)->Unit(benchmark::kMicrosecond);
 void BM_MapSave(benchmark::State& state) {
     const std::string path = benchMapPath();
     HexMap map;
-    map.loadStepRan = true;
+    map.loadState = MapLoadState::loaded;
     for (auto _ : state) {
         if (!saveMapFile(map, path))
             state.SkipWithError("save failed");

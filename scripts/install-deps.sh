@@ -25,8 +25,14 @@ libgl1-mesa-dri
 libegl-mesa0
 libimgui-dev
 xvfb
+xfonts-base
 xdotool
 x11-utils
+x11-xkb-utils
+imagemagick
+util-linux
+mount
+time
 "
 
 missing=""

@@ -30,8 +30,8 @@ windowed='GlWindowTest|ConfigWindow|e2e[.]'
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-asan &&
     LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \
-        ctest --output-on-failure -j"$jobs" --timeout 900 -E "$windowed" &&
-    ASAN_OPTIONS="detect_leaks=0" ctest --output-on-failure --timeout 900 -R "$windowed")
+        ctest --output-on-failure -j"$jobs" --timeout 900 -E "$windowed" -LE busy &&
+    ASAN_OPTIONS="detect_leaks=0" ctest --output-on-failure --timeout 900 -R "$windowed" -LE busy)
 
 section "ThreadSanitizer"
 cmake -S . -B build-tsan -DQUILLMARK_SANITIZE=thread -DQUILLMARK_BENCH=OFF
@@ -39,7 +39,7 @@ cmake --build build-tsan -j"$jobs" --target test_map quillmark quillmark-tool x_
 (cd build-tsan &&
     TSAN_OPTIONS="halt_on_error=1:suppressions=$root/tests/sanitizers/tsan.supp" \
         ctest --output-on-failure --timeout 900 \
-        -R 'SceneConcurrency|EditorTick|e2e[.]')
+        -R 'SceneConcurrency|EditorTick|KeyQueue|e2e[.]' -LE busy)
 
 if [ -x fuzz/run_fuzzers.sh ] && command -v clang++ >/dev/null 2>&1; then
     section "fuzzing"

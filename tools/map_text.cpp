@@ -73,7 +73,8 @@ int layerByName(const std::string& name) {
 
 bool parseMapText(const std::string& text, HexMap& map, std::string& error) {
     HexMap parsed;
-    parsed.loadStepRan = map.loadStepRan;
+    parsed.loadState = map.loadState;
+    parsed.loadError = map.loadError;
     bool seen[mapLayerCount] = {};
     int currentLayer = -1;
     int rowsRead = 0;

@@ -32,46 +32,36 @@ void glide(float& pan, float target) {
     }
 }
 
-// A NaN from the map file would stay NaN through every edit (all its
-// comparisons are false): an edit starts it from 0 so the hex can be repaired.
-float editable(float value) {
-    return std::isnan(value) ? 0.0f : value;
+// One edit of a hex value: a step, then the key's wrap or clamp. A value
+// from the map file that the edit cannot change would leave the hex stuck:
+// NaN (all its comparisons are false) and values so large that the step is
+// lost (x + step == x, as for -inf or -1e30). Those start from 0, so the hex
+// can be repaired; where the wrap or clamp already changes the value, that
+// result stands.
+template <class Rule> void editValue(float& value, float step, Rule rule) {
+    float next = rule(value + step);
+    if (std::isnan(value) || (next == value && value + step == value))
+        next = rule(0.0f + step);
+    value = next;
 }
 
 void applyEditKeys(const KeyState& keys, EditorState& editor, HexMap& map, int row, int column,
                    int16_t objectCount, int16_t unitCount) {
     if (row < 0 || row >= mapRows || column < 0 || column >= mapColumns)
         return;
-    float& object = map.object.cell[row][column];
-    float& unit = map.unit.cell[row][column];
-    float& water = map.water.cell[row][column];
-    float& height = map.height.cell[row][column];
-
-    if (pressedOnce(keys, vkE, editor.keyLatch[latchE])) {
-        object = editable(object) + 1.0f;
-        if (object > objectCount)
-            object = 0.0f;
-    }
-    if (pressedOnce(keys, vkR, editor.keyLatch[latchR])) {
-        unit = editable(unit) + 1.0f;
-        if (unit > unitCount)
-            unit = 0.0f;
-    }
-    if (pressedOnce(keys, vkW, editor.keyLatch[latchW])) {
-        water = editable(water) + 1.0f;
-        if (water > 7.0f)
-            water = 0.0f;
-    }
-    if (pressedOnce(keys, vkA, editor.keyLatch[latchA])) {
-        height = editable(height) + 0.5f;
-        if (height > 3.0f)
-            height = 3.0f;
-    }
-    if (pressedOnce(keys, vkZ, editor.keyLatch[latchZ])) {
-        height = editable(height) - 0.5f;
-        if (height < 0.0f)
-            height = 0.0f;
-    }
+    const auto wrapAbove = [](float limit) {
+        return [limit](float v) { return v > limit ? 0.0f : v; };
+    };
+    if (pressedOnce(keys, vkE, editor.keyLatch[latchE]))
+        editValue(map.object.cell[row][column], 1.0f, wrapAbove(objectCount));
+    if (pressedOnce(keys, vkR, editor.keyLatch[latchR]))
+        editValue(map.unit.cell[row][column], 1.0f, wrapAbove(unitCount));
+    if (pressedOnce(keys, vkW, editor.keyLatch[latchW]))
+        editValue(map.water.cell[row][column], 1.0f, wrapAbove(7.0f));
+    if (pressedOnce(keys, vkA, editor.keyLatch[latchA]))
+        editValue(map.height.cell[row][column], 0.5f, [](float v) { return v > 3.0f ? 3.0f : v; });
+    if (pressedOnce(keys, vkZ, editor.keyLatch[latchZ]))
+        editValue(map.height.cell[row][column], -0.5f, [](float v) { return v < 0.0f ? 0.0f : v; });
 }
 
 // A row step moves the hex centre 1.5 along x and 0.87 along z, since even

@@ -15,14 +15,22 @@ struct MapLayer {
     float cell[mapRows][mapColumns] = {};
 };
 
+// What the load step found. Only a loaded map may be saved: before the step
+// the layers are not the user's map, and a file that could not be read must
+// not be replaced by a field the user never saw.
+enum class MapLoadState : uint8_t {
+    notRun,     // the load step has not run
+    loaded,     // read, or there was no file (the save creates it)
+    unreadable, // a file is there but could not be read; see loadError
+};
+
 struct HexMap {
     MapLayer height;
     MapLayer water;
     MapLayer object;
     MapLayer unit;
-    // Set once the scene initialisation's load step has run, found file or
-    // not. Until then the layers are not the user's map and must not be saved.
-    bool loadStepRan = false;
+    MapLoadState loadState = MapLoadState::notRun;
+    int loadError = 0; // errno of the failed open or read when unreadable
 };
 
 // Layer by number in file order: 0 height, 1 water, 2 object, 3 unit.

@@ -1,5 +1,6 @@
 #include "map/map_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -50,19 +51,39 @@ void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]) {
 }
 
 void loadMapFile(HexMap& map, const std::string& path) {
-    map.loadStepRan = true;
+    map.loadError = 0;
+    errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    if (file == nullptr) {
+        if (errno == ENOENT) {
+            map.loadState = MapLoadState::loaded;
+        } else {
+            map.loadState = MapLoadState::unreadable;
+            map.loadError = errno != 0 ? errno : EIO;
+        }
         return;
+    }
     uint8_t bytes[mapFileSize];
+    errno = 0;
     const size_t size = std::fread(bytes, 1, sizeof bytes, file);
+    // Opening a directory succeeds; only the read tells (EISDIR).
+    const bool readFailed = std::ferror(file) != 0;
+    const int readError = errno != 0 ? errno : EIO;
     std::fclose(file);
+    if (readFailed) {
+        map.loadState = MapLoadState::unreadable;
+        map.loadError = readError;
+        return;
+    }
     decodeMapBytes(map, bytes, size);
+    map.loadState = MapLoadState::loaded;
 }
 
 bool saveMapFile(const HexMap& map, const std::string& path, FileWriteFn writeFn) {
-    if (!map.loadStepRan)
+    if (map.loadState != MapLoadState::loaded) {
+        errno = map.loadState == MapLoadState::unreadable ? map.loadError : EPERM;
         return false;
+    }
     uint8_t bytes[mapFileSize];
     encodeMapBytes(map, bytes);
     return writeFileAtomically(path, bytes, sizeof bytes, writeFn);

@@ -25,11 +25,14 @@ void decodeMapBytes(HexMap& map, const uint8_t* bytes, size_t size);
 void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]);
 
 // Reads the file into the map over its current values (the caller zeroes it
-// first). A missing or unreadable file changes nothing. Either way the load
-// step has run afterwards, so the map may be saved.
+// first) and sets loadState. No file (ENOENT) counts as loaded: the layers
+// stay as they were and a save creates the file. Any other failure to open or
+// read leaves the layers as they were and marks the map unreadable, with the
+// errno in loadError. A short or long file counts as read.
 void loadMapFile(HexMap& map, const std::string& path);
 
-// Replaces the file with the map, atomically. Refused (false, file untouched)
-// before the load step has run; false too when the write fails, leaving the
-// old file exactly as it was.
+// Writes the map to the file (see writeFileAtomically). Refused (false, file
+// untouched) unless the map was loaded: errno is the load's error when the
+// file was unreadable, EPERM before the load step. False too when the write
+// fails, errno saying why.
 bool saveMapFile(const HexMap& map, const std::string& path, FileWriteFn writeFn = nullptr);

@@ -117,7 +117,11 @@ int drawSceneFrom(const SceneState& scene, const AssetSet& assets) {
         for (int column = 0; column < mapColumns; ++column) {
             // Each value read once, so a translation and its undoing match.
             const float height = placementValue(map.height.cell[row][column]);
-            const float water = placementValue(map.water.cell[row][column]);
+            // The stored water level picks the model (NaN and -inf are water,
+            // drawn at the terrain height); only the translations take the
+            // sanitised one.
+            const float storedWater = map.water.cell[row][column];
+            const float water = placementValue(storedWater);
             const float object = map.object.cell[row][column];
             const float unit = map.unit.cell[row][column];
 
@@ -126,7 +130,7 @@ int drawSceneFrom(const SceneState& scene, const AssetSet& assets) {
             if (water > 0.0f)
                 glTranslatef(0.0f, -(water - 1.0f) * 0.5f, 0.0f);
 
-            if (water != 0.0f)
+            if (storedWater != 0.0f)
                 draw(assets.waterHex);
             else
                 draw(assets.landHex[landModelForHeight(height)]);

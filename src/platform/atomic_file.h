@@ -1,6 +1,7 @@
 #pragma once
 // Replacing a file's contents so that a reader (or a crash) only ever sees the
-// old bytes or the new bytes, never a mixture or a truncated file.
+// old bytes or the new bytes, never a mixture or a truncated file, except
+// where the folder leaves no way but to write the file in place.
 
 #include <cstddef>
 #include <string>
@@ -10,9 +11,21 @@
 // make a save fail part-way; the program uses the real one.
 using FileWriteFn = ssize_t (*)(int fd, const void* data, size_t size);
 
-// Writes `size` bytes to a new temporary file beside `path`, flushes it to
-// the disk, and renames it over `path`. On any failure the temporary file is
-// removed, `path` is left exactly as it was, errno describes the failure and
-// the result is false.
+// Replaces the contents of the file at `path` with `size` bytes, allowed
+// exactly where a plain write would be:
+// - A symbolic link (or a chain of them) is followed; the file it names is
+//   replaced, or created if missing, and the link stays.
+// - An existing file that the process may not write, or that is no regular
+//   file, is refused.
+// - The bytes go to a new temporary file beside the target, which is flushed
+//   to the disk and renamed over it. It takes the old file's permission bits,
+//   and its owner and group where the process may set them; a new file gets
+//   0666 less the umask, as a plain create would.
+// - When the folder refuses the temporary file or the rename (EACCES, EPERM:
+//   no write permission on it, or a sticky folder), but the file itself is
+//   writable, the file is rewritten in place instead. Only that fallback is
+//   not atomic: a failure part-way can leave a mixture.
+// On any other failure `path` is left exactly as it was, no temporary file
+// remains, errno describes the failure and the result is false.
 bool writeFileAtomically(const std::string& path, const void* data, size_t size,
                          FileWriteFn writeFn = nullptr);

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <sys/timerfd.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -41,8 +42,10 @@ void run(PeriodicTimer* timer) {
 } // namespace
 
 PeriodicTimer* startPeriodicTimer(int64_t periodMicroseconds, void (*callback)()) {
-    if (periodMicroseconds <= 0 || callback == nullptr)
+    if (periodMicroseconds <= 0 || callback == nullptr) {
+        errno = EINVAL;
         return nullptr;
+    }
     const int fd = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
     if (fd < 0)
         return nullptr;
@@ -51,13 +54,24 @@ PeriodicTimer* startPeriodicTimer(int64_t periodMicroseconds, void (*callback)()
     interval.it_interval.tv_nsec = (periodMicroseconds % 1000000) * 1000;
     interval.it_value = interval.it_interval;
     if (::timerfd_settime(fd, 0, &interval, nullptr) != 0) {
+        const int failure = errno;
         ::close(fd);
+        errno = failure;
         return nullptr;
     }
     auto* timer = new PeriodicTimer;
     timer->fd = fd;
     timer->callback = callback;
-    timer->thread = std::thread(run, timer);
+    // A thread that cannot start (a process limit reached) is a failure to
+    // report, not a reason to end the program without saving.
+    try {
+        timer->thread = std::thread(run, timer);
+    } catch (const std::system_error& failure) {
+        ::close(fd);
+        delete timer;
+        errno = failure.code().value();
+        return nullptr;
+    }
     return timer;
 }
 

@@ -8,7 +8,7 @@
 struct PeriodicTimer;
 
 // Starts calling `callback` every `periodMicroseconds` on a new thread.
-// Null when the timer cannot be started.
+// Null, with errno set, when the timer cannot be started.
 PeriodicTimer* startPeriodicTimer(int64_t periodMicroseconds, void (*callback)());
 
 // Stops the timer; when this returns, the thread has ended and the callback

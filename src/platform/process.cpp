@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -43,17 +44,49 @@ std::string findProgram(const std::string& name) {
     return std::string();
 }
 
+void restoreSigchld(ProcessHandle& process) {
+    if (process.sigchldWasIgnored)
+        ::signal(SIGCHLD, SIG_IGN);
+    process.sigchldWasIgnored = false;
+}
+
 } // namespace
 
 bool launchProgram(const std::string& name, ProcessHandle& process) {
     const std::string path = findProgram(name);
     if (path.empty())
         return false;
+
+    // Started with SIGCHLD ignored, the kernel would reap the tool by itself
+    // and the wait would fail although the tool ran: take it back to the
+    // default for the wait (waitForProgram restores it).
+    struct sigaction previous {};
+    process.sigchldWasIgnored =
+        ::sigaction(SIGCHLD, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN;
+    if (process.sigchldWasIgnored)
+        ::signal(SIGCHLD, SIG_DFL);
+
+    // The tool starts with SIGCHLD at its default and nothing blocked,
+    // whatever this process inherited.
+    posix_spawnattr_t attributes;
+    ::posix_spawnattr_init(&attributes);
+    sigset_t defaults, none;
+    ::sigemptyset(&defaults);
+    ::sigaddset(&defaults, SIGCHLD);
+    ::sigemptyset(&none);
+    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
     std::string argument0 = name;
     char* argv[] = {argument0.data(), nullptr};
     pid_t pid = -1;
-    if (::posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0)
+    const int result = ::posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
+    ::posix_spawnattr_destroy(&attributes);
+    if (result != 0) {
+        restoreSigchld(process);
         return false;
+    }
     process.pid = pid;
     return true;
 }
@@ -62,14 +95,11 @@ bool waitForProgram(ProcessHandle& process) {
     if (process.pid <= 0)
         return false;
     int status = 0;
-    for (;;) {
-        const pid_t result = ::waitpid(process.pid, &status, 0);
-        if (result == process.pid) {
-            process.pid = -1;
-            return true;
-        }
-        if (result < 0 && errno == EINTR)
-            continue;
-        return false;
-    }
+    pid_t result;
+    do
+        result = ::waitpid(process.pid, &status, 0);
+    while (result < 0 && errno == EINTR);
+    process.pid = -1;
+    restoreSigchld(process);
+    return result > 0;
 }

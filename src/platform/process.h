@@ -5,6 +5,7 @@
 
 struct ProcessHandle {
     int pid = -1;
+    bool sigchldWasIgnored = false; // put back once the wait is over
 };
 
 // Starts the program `name` with no arguments: first as a file in the
@@ -13,5 +14,6 @@ struct ProcessHandle {
 bool launchProgram(const std::string& name, ProcessHandle& process);
 
 // Waits without a time limit until the process has ended. False when the
-// wait itself fails (no such process of ours).
+// wait itself fails (no such process of ours). Works also when this process
+// was started with SIGCHLD ignored.
 bool waitForProgram(ProcessHandle& process);

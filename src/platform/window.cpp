@@ -82,11 +82,24 @@ bool realDisplayDriver(const char* driver) {
 
 } // namespace
 
-int32_t virtualKeyForSdlKey(int32_t sdlKeycode) {
+int32_t virtualKeyForSdlKey(int32_t sdlKeycode, int32_t sdlScancode) {
     if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z)
         return 'A' + (sdlKeycode - SDLK_a);
     if (sdlKeycode >= SDLK_0 && sdlKeycode <= SDLK_9)
         return '0' + (sdlKeycode - SDLK_0);
+    // A layout whose letters are not Latin (Russian, Greek, ...) gives the
+    // letter keys their own characters; they keep their letter codes by
+    // position, so the edit keys work on every layout.
+    const bool nonAsciiSymbol =
+        sdlKeycode == SDLK_UNKNOWN || (sdlKeycode > 127 && (sdlKeycode & SDLK_SCANCODE_MASK) == 0);
+    if (nonAsciiSymbol) {
+        if (sdlScancode >= SDL_SCANCODE_A && sdlScancode <= SDL_SCANCODE_Z)
+            return 'A' + (sdlScancode - SDL_SCANCODE_A);
+        if (sdlScancode >= SDL_SCANCODE_1 && sdlScancode <= SDL_SCANCODE_9)
+            return '1' + (sdlScancode - SDL_SCANCODE_1);
+        if (sdlScancode == SDL_SCANCODE_0)
+            return '0';
+    }
     for (const KeyMapping& mapping : keyTable)
         if (mapping.sdl == sdlKeycode)
             return mapping.virtualKey;
@@ -283,7 +296,7 @@ bool pollPlatformEvent(PlatformEvent& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
         const bool down = e.type == SDL_KEYDOWN;
-        event.code = virtualKeyForSdlKey(e.key.keysym.sym);
+        event.code = virtualKeyForSdlKey(e.key.keysym.sym, e.key.keysym.scancode);
         event.repeat = e.key.repeat != 0;
         if (isSystemKey(e.key.keysym.sym, e.key.keysym.mod))
             event.kind = down ? PlatformEventKind::systemKeyDown : PlatformEventKind::systemKeyUp;

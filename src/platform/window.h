@@ -81,5 +81,7 @@ void postQuitEvent(int32_t code);
 // Keeps the screensaver and display power-saving off (or lets them run).
 void holdOffScreenSaver(bool holdOff);
 
-// Windows virtual-key code for an SDL key code, 0 when there is none.
-int32_t virtualKeyForSdlKey(int32_t sdlKeycode);
+// Windows virtual-key code for an SDL key code and the key's position (SDL
+// scancode), 0 when there is none. Letters and digits follow the layout;
+// where the layout's symbol is not ASCII, they go by position.
+int32_t virtualKeyForSdlKey(int32_t sdlKeycode, int32_t sdlScancode);

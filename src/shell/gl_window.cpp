@@ -91,15 +91,12 @@ void windowProc(const PlatformEvent& event) {
     case PlatformEventKind::closeRequest:
         postQuitEvent(0); // the window itself goes only with the teardown
         break;
-    // Keys without a virtual-key code are ignored; codes of 256 or more
-    // never reach past the table (setKeyHeld refuses them).
+    // Queued for the tick, which applies them in order. Keys without a
+    // virtual-key code are ignored; codes of 256 or more are refused.
     case PlatformEventKind::keyDown:
-        if (event.code > 0)
-            setKeyHeld(keyState, event.code, true);
-        break;
     case PlatformEventKind::keyUp:
         if (event.code > 0)
-            setKeyHeld(keyState, event.code, false);
+            queueKeyTransition(keyQueue, event.code, event.kind == PlatformEventKind::keyDown);
         break;
     case PlatformEventKind::resized:
         resizeScene(event.width, event.height);

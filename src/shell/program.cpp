@@ -8,8 +8,10 @@
 #include "shell/gl_window.h"
 #include "shell/program_state.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 void tickTimerProc() {
     editorTick();
@@ -35,6 +37,14 @@ int runProgram() {
     const auto startTime = std::chrono::steady_clock::now();
     int32_t frameCount = 0;
     PeriodicTimer* tickTimer = startPeriodicTimer(1000, tickTimerProc);
+    if (tickTimer == nullptr) {
+        // The run goes on without ticks: the window still draws, and a close
+        // request still ends it with the map saved.
+        std::fprintf(stderr,
+                     "quillmark: the editor's timer could not be started (%s); keys will do "
+                     "nothing, close the window to end\n",
+                     std::strerror(errno));
+    }
 
     int32_t lastCode = 0; // the code of the last event taken: the exit code
     while (quitRequested.load() == 0) {

@@ -3,12 +3,17 @@
 #include "map/map_file.h"
 #include "map/scene.h"
 
+#include <cstdio>
+#include <cstring>
+
 std::atomic<int32_t> quitRequested{0};
 KeyState keyState;
+KeyEventQueue keyQueue;
 SharedSceneState sceneState;
 AssetSet assetSet;
 
 void editorTick() {
+    applyKeyTransitions(keyQueue, keyState);
     lockedEditorTick(sceneState, keyState, assetSet.objectCount, assetSet.unitCount, quitRequested);
 }
 
@@ -24,11 +29,22 @@ bool saveMapFile() {
 
 bool mapLoadStepRan() {
     std::lock_guard<std::mutex> lock(sceneState.mutex);
-    return sceneState.state.map.loadStepRan;
+    return sceneState.state.map.loadState != MapLoadState::notRun;
 }
 
 int initScene() {
-    return initScene(sceneState, assetSet, mapFilePath);
+    const int result = initScene(sceneState, assetSet, mapFilePath);
+    int loadError = 0;
+    {
+        std::lock_guard<std::mutex> lock(sceneState.mutex);
+        if (sceneState.state.map.loadState == MapLoadState::unreadable)
+            loadError = sceneState.state.map.loadError;
+    }
+    // Said once, at start-up: the teardown then only reports the refused save.
+    if (loadError != 0)
+        std::fprintf(stderr, "%s: %s; edits will not be saved\n", mapFilePath,
+                     std::strerror(loadError));
+    return result;
 }
 
 int drawScene() {

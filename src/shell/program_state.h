@@ -13,22 +13,28 @@
 // Ends the main loop when 1; set by a quit request, a failed frame, or the
 // tick while Escape is held.
 extern std::atomic<int32_t> quitRequested;
-// Held keys, by Windows virtual-key code.
+// Held keys, by Windows virtual-key code; the tick's own copy, brought up
+// to date from keyQueue at the start of every tick.
 extern KeyState keyState;
+// Key transitions on their way from the window's event handling to the tick.
+extern KeyEventQueue keyQueue;
 // Map, editor, camera and bob, with the lock shared by the tick and renderer.
 extern SharedSceneState sceneState;
 // The models the scene is drawn from; the tick cycles through its counts.
 extern AssetSet assetSet;
 
-// The timer callback's work: one tick over the records above.
+// The timer callback's work: the waiting key transitions, then one tick over
+// the records above.
 void editorTick();
 
 // Reads data/quillmark.map into the process-wide map.
 void loadMapFile();
 // Writes the process-wide map to data/quillmark.map; false when it was not
-// written (refused before the load step, or the write failed).
+// written (refused unless the map was loaded, or the write failed).
 bool saveMapFile();
-// Whether the scene initialisation has loaded the map (so it may be saved).
+// Whether the scene initialisation's load step has run: from then on the
+// teardown saves the map, or reports why it could not (a file that could
+// not be read is never replaced).
 bool mapLoadStepRan();
 
 // The scene initialisation over the process-wide records (map file

@@ -355,7 +355,7 @@ TEST(EditorTick, KeyCodesOutsideTheTableAreIgnored) {
     EXPECT_FALSE(isKeyHeld(keys, 300));
 }
 
-TEST(EditorTick, EditsRepairNaNValuesAndTreatInfinitiesByTheRules) {
+TEST(EditorTick, EditsRepairValuesTheirStepCannotChange) {
     auto afterPress = [](int key, float start, int16_t objectCount = 0) {
         TickRig rig;
         rig.objectCount = objectCount;
@@ -389,7 +389,58 @@ TEST(EditorTick, EditsRepairNaNValuesAndTreatInfinitiesByTheRules) {
     EXPECT_EQ(afterPress(vkR, -NAN, 0), 0.0f);
     EXPECT_EQ(afterPress(vkA, INFINITY), 3.0f);
     EXPECT_EQ(afterPress(vkZ, -INFINITY), 0.0f);
-    EXPECT_EQ(afterPress(vkZ, INFINITY), INFINITY); // inf - 0.5 is still above every bound
     EXPECT_EQ(afterPress(vkW, INFINITY), 0.0f);
-    EXPECT_EQ(afterPress(vkE, -INFINITY, 3), -INFINITY);
+    EXPECT_EQ(afterPress(vkW, 1e30f), 0.0f);
+    // Where the step is lost in the float and the rule changes nothing, the
+    // edit starts from 0 instead of leaving the hex stuck.
+    EXPECT_EQ(afterPress(vkZ, INFINITY), 0.0f);
+    EXPECT_EQ(afterPress(vkZ, 1e30f), 0.0f);
+    EXPECT_EQ(afterPress(vkE, -INFINITY, 3), 1.0f);
+    EXPECT_EQ(afterPress(vkW, -INFINITY), 1.0f);
+    EXPECT_EQ(afterPress(vkA, -1e30f), 0.5f);
+    EXPECT_EQ(afterPress(vkR, -1e30f, 3), 1.0f);
+}
+
+TEST(KeyQueue, PressesWithinOneFrameEachReachATickInOrder) {
+    // Two taps of W and then Escape, all handled between two ticks (one slow
+    // frame): both taps count, and Escape comes only after the second.
+    TickRig rig;
+    rig.enterEditMode();
+    KeyEventQueue queue;
+    for (bool down : {true, false, true, false})
+        ASSERT_TRUE(queueKeyTransition(queue, vkW, down));
+    ASSERT_TRUE(queueKeyTransition(queue, vkEscape, true));
+    float waterWhenQuitSeen = -1.0f;
+    for (int tick = 0; tick < 8 && waterWhenQuitSeen < 0.0f; ++tick) {
+        applyKeyTransitions(queue, rig.keys);
+        rig.tick();
+        if (rig.quit.load() != 0)
+            waterWhenQuitSeen = rig.cursorCell(rig.map.water);
+    }
+    EXPECT_EQ(waterWhenQuitSeen, 2.0f);
+}
+
+TEST(KeyQueue, AFullQueueRefusesDownsButNeverAnUp) {
+    // No tick takes anything (as when the timer could not start).
+    KeyEventQueue queue;
+    for (int code = 1; code <= 200; ++code)
+        ASSERT_TRUE(queueKeyTransition(queue, code, true));
+    int taps = 0;
+    const int tapped = 230;
+    while (queueKeyTransition(queue, tapped, true)) {
+        ASSERT_TRUE(queueKeyTransition(queue, tapped, false));
+        ++taps;
+    }
+    EXPECT_GT(taps, 100);
+    EXPECT_FALSE(queueKeyTransition(queue, 240, true));
+    for (int code = 1; code <= 200; ++code)
+        ASSERT_TRUE(queueKeyTransition(queue, code, false)) << "the up of key " << code;
+
+    // Drained, nothing is left held.
+    KeyState keys;
+    for (int tick = 0; tick < 2 * taps + 4; ++tick)
+        applyKeyTransitions(queue, keys);
+    for (int code = 0; code < keyStateSize; ++code)
+        EXPECT_FALSE(isKeyHeld(keys, code)) << code;
+    EXPECT_EQ(queue.head.load(), queue.tail.load());
 }

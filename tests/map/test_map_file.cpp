@@ -1,4 +1,5 @@
 #include "map/map_file.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +10,27 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+void writeFileBytes(const std::string& file, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<uint8_t> readFileBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
 
 class MapFileTest : public ::testing::Test {
   protected:
@@ -31,19 +45,13 @@ class MapFileTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    void writeBytes(const std::vector<uint8_t>& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-    std::vector<uint8_t> readBytes() const {
-        std::ifstream in(path, std::ios::binary);
-        return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-    }
-    std::vector<std::string> filesInDir() const {
+    void writeBytes(const std::vector<uint8_t>& bytes) { writeFileBytes(path, bytes); }
+    std::vector<uint8_t> readBytes() const { return readFileBytes(path); }
+    std::vector<std::string> filesInDir(const fs::path& folder = {}) const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir))
+        for (const auto& entry : fs::directory_iterator(folder.empty() ? dir : folder))
             names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
         return names;
     }
 
@@ -85,7 +93,7 @@ TEST_F(MapFileTest, ValuesLandAtTheirLayerRowAndColumn) {
 
     HexMap map;
     loadMapFile(map, path);
-    EXPECT_TRUE(map.loadStepRan);
+    EXPECT_EQ(map.loadState, MapLoadState::loaded);
     EXPECT_EQ(map.height.cell[1][0], 1.5f);
     EXPECT_EQ(map.height.cell[0][1], 2.5f);
     EXPECT_EQ(map.object.cell[0][0], 3.0f);
@@ -96,7 +104,7 @@ TEST_F(MapFileTest, ValuesLandAtTheirLayerRowAndColumn) {
 
     // Known byte patterns of the format: 3 is 00 00 40 40, 0.5 is 00 00 00 3F.
     HexMap small;
-    small.loadStepRan = true;
+    small.loadState = MapLoadState::loaded;
     small.height.cell[0][0] = 3.0f;
     small.water.cell[0][0] = 0.5f;
     ASSERT_TRUE(saveMapFile(small, path));
@@ -165,7 +173,7 @@ TEST_F(MapFileTest, MissingFileLeavesTheMapAsItWasButCountsAsLoaded) {
     HexMap map;
     map.height.cell[3][4] = 2.0f;
     loadMapFile(map, (dir / "absent.map").string());
-    EXPECT_TRUE(map.loadStepRan);
+    EXPECT_EQ(map.loadState, MapLoadState::loaded);
     EXPECT_EQ(map.height.cell[3][4], 2.0f);
 
     // A save after that creates the file.
@@ -216,11 +224,23 @@ TEST_F(MapFileTest, AFailedSaveLeavesTheOldFileExactlyAsItWas) {
             << "temporary file left behind";
     }
 
-    // The target cannot be replaced (it is a directory): refused, nothing left.
+    // The target cannot be replaced (a directory, a FIFO): refused, nothing
+    // left. A directory opens for reading but cannot be read: no map loads
+    // from it, and that map is never saved, wherever to.
     const fs::path blocked = dir / "blocked.map";
     fs::create_directory(blocked);
     EXPECT_FALSE(saveMapFile(map, blocked.string()));
     EXPECT_TRUE(fs::is_directory(blocked));
+    HexMap fromDirectory;
+    loadMapFile(fromDirectory, blocked.string());
+    EXPECT_EQ(fromDirectory.loadState, MapLoadState::unreadable);
+    EXPECT_EQ(fromDirectory.loadError, EISDIR);
+    EXPECT_FALSE(saveMapFile(fromDirectory, path));
+    const fs::path fifo = dir / "fifo.map";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(saveMapFile(map, fifo.string()));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    fs::remove(fifo);
     // The folder does not exist (a path through a regular file).
     EXPECT_FALSE(saveMapFile(map, path + "/quillmark.map"));
     EXPECT_EQ(readBytes(), original);
@@ -243,4 +263,256 @@ TEST(MapBytes, NaNPayloadsSurviveDecodeAndEncode) {
     uint8_t out[mapFileSize];
     encodeMapBytes(map, out);
     EXPECT_EQ(std::vector<uint8_t>(out, out + mapFileSize), bytes);
+}
+
+namespace {
+
+struct stat statOf(const std::string& file) {
+    struct stat info {};
+    ::lstat(file.c_str(), &info);
+    return info;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_ino == b.st_ino && a.st_mode == b.st_mode && a.st_uid == b.st_uid &&
+           a.st_gid == b.st_gid && a.st_size == b.st_size;
+}
+
+// For checks in a child process, where gtest's assertions would go unseen.
+void check(std::string& notes, bool ok, const std::string& what) {
+    if (!ok)
+        notes += what + "\n";
+}
+
+HexMap loadedMap(const std::string& file, float edit) {
+    HexMap map;
+    loadMapFile(map, file);
+    map.height.cell[2][3] = edit;
+    return map;
+}
+
+float savedEdit(const std::string& file) {
+    HexMap map;
+    loadMapFile(map, file);
+    return map.height.cell[2][3];
+}
+
+// What a user without root's overriding rights meets (see unprivileged.h).
+// The files sit in a fresh folder under /tmp that anyone may enter, since the
+// build tree may be closed to nobody.
+class MapFileAsUserTest : public MapFileTest {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quillmark-user-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = (dir / "quillmark.map").string();
+        ::chmod(dir.c_str(), 0777);
+        asRoot = ::geteuid() == 0;
+        user = unprivilegedUser();
+        if (runUnprivileged([] { return 0; }) == cannotDropPrivileges)
+            GTEST_SKIP() << "cannot run as uid " << user.uid;
+    }
+    void TearDown() override {
+        fs::permissions(dir, fs::perms::all);
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            if (fs::is_directory(entry.symlink_status()))
+                fs::permissions(entry.path(), fs::perms::all);
+        fs::remove_all(dir);
+    }
+
+    fs::path makeFolder(const std::string& name) const {
+        const fs::path folder = dir / name;
+        fs::create_directory(folder);
+        ::chmod(folder.c_str(), 0777);
+        return folder;
+    }
+    void giveToUser(const std::string& file, mode_t mode) const {
+        if (asRoot) {
+            ASSERT_EQ(::chown(file.c_str(), user.uid, user.gid), 0);
+        }
+        ASSERT_EQ(::chmod(file.c_str(), mode), 0);
+    }
+
+    // Runs `body` as the user; returns the notes of its failed checks, empty
+    // when all held. The notes are a few lines, well within a pipe's buffer.
+    std::string asUser(const std::function<void(std::string&)>& body) const {
+        int pipeFds[2];
+        if (::pipe(pipeFds) != 0)
+            return "no pipe";
+        const int result = runUnprivileged([&] {
+            ::close(pipeFds[0]);
+            std::string notes;
+            body(notes);
+            for (size_t done = 0; done < notes.size();) {
+                const ssize_t n = ::write(pipeFds[1], notes.data() + done, notes.size() - done);
+                if (n <= 0)
+                    return 1;
+                done += static_cast<size_t>(n);
+            }
+            return 0;
+        });
+        ::close(pipeFds[1]);
+        std::string notes;
+        char buffer[256];
+        for (ssize_t n; (n = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+            notes.append(buffer, static_cast<size_t>(n));
+        ::close(pipeFds[0]);
+        if (result != 0)
+            notes += "the child ended with " + std::to_string(result) + "\n";
+        return notes;
+    }
+
+    bool asRoot = false;
+    UnprivilegedUser user{};
+};
+
+} // namespace
+
+TEST_F(MapFileAsUserTest, UnreadableAndReadOnlyMapsAreNeverReplaced) {
+    // Someone else's map of mode 000 (without root: the user's own, which the
+    // user cannot read either), and the user's own read-only map.
+    const auto original = randomBytes(mapFileSize, 5);
+    const std::string readOnly = (dir / "read-only.map").string();
+    writeFileBytes(path, original);
+    ::chmod(path.c_str(), 0);
+    writeFileBytes(readOnly, original);
+    giveToUser(readOnly, 0444);
+    const struct stat before[] = {statOf(path), statOf(readOnly)};
+
+    EXPECT_EQ(asUser([&](std::string& notes) {
+                  HexMap map = loadedMap(path, 1.0f);
+                  check(notes, map.loadState == MapLoadState::unreadable,
+                        "mode 000 counts as read");
+                  check(notes, map.loadError == EACCES, "load error is not EACCES");
+                  check(notes, !saveMapFile(map, path), "an unreadable map was replaced");
+
+                  map = loadedMap(readOnly, 1.0f);
+                  check(notes, map.loadState == MapLoadState::loaded, "a 0444 map did not load");
+                  errno = 0;
+                  check(notes, !saveMapFile(map, readOnly), "a read-only map was replaced");
+                  check(notes, errno == EACCES, "refusal errno is not EACCES");
+              }),
+              "");
+    EXPECT_TRUE(sameFile(statOf(path), before[0]));
+    EXPECT_TRUE(sameFile(statOf(readOnly), before[1]));
+    ::chmod(path.c_str(), 0600); // so that a non-root parent can read it back
+    EXPECT_EQ(readBytes(), original);
+    EXPECT_EQ(readFileBytes(readOnly), original);
+    EXPECT_EQ(filesInDir(), (std::vector<std::string>{"quillmark.map", "read-only.map"}));
+}
+
+TEST_F(MapFileAsUserTest, ASaveKeepsModeAndOwnerAndANewFileFollowsTheUmask) {
+    writeBytes(randomBytes(mapFileSize, 6));
+    giveToUser(path, 0600);
+    const std::string fresh = (dir / "new.map").string();
+    const std::string groupWritable = (dir / "group-writable.map").string();
+
+    EXPECT_EQ(asUser([&](std::string& notes) {
+                  check(notes, saveMapFile(loadedMap(path, 2.5f), path), "save failed");
+                  ::umask(027);
+                  check(notes, saveMapFile(loadedMap(fresh, 0.5f), fresh), "create failed");
+                  ::umask(002);
+                  check(notes, saveMapFile(loadedMap(groupWritable, 0.5f), groupWritable),
+                        "second create failed");
+              }),
+              "");
+    EXPECT_EQ(savedEdit(path), 2.5f);
+    EXPECT_EQ(statOf(path).st_mode & 07777, 0600u);
+    EXPECT_EQ(statOf(path).st_uid, user.uid);
+    EXPECT_EQ(savedEdit(fresh), 0.5f);
+    EXPECT_EQ(statOf(fresh).st_mode & 07777, 0640u);
+    EXPECT_EQ(statOf(groupWritable).st_mode & 07777, 0664u);
+
+    // Root saving the user's map leaves it the user's.
+    if (asRoot) {
+        ASSERT_TRUE(saveMapFile(loadedMap(path, 3.0f), path));
+        EXPECT_EQ(statOf(path).st_uid, user.uid);
+        EXPECT_EQ(statOf(path).st_gid, user.gid);
+        EXPECT_EQ(statOf(path).st_mode & 07777, 0600u);
+    }
+}
+
+TEST_F(MapFileAsUserTest, ASymlinkedMapStaysALinkAndItsTargetIsSaved) {
+    // data/quillmark.map -> hop -> ../maps/real.map, each link relative to its
+    // own folder; data/dangling.map -> ../maps/created.map, not there yet.
+    const fs::path data = makeFolder("data"), maps = makeFolder("maps");
+    const std::string real = (maps / "real.map").string();
+    writeFileBytes(real, randomBytes(mapFileSize, 8));
+    giveToUser(real, 0600);
+    fs::create_symlink("hop", data / "quillmark.map");
+    fs::create_symlink("../maps/real.map", data / "hop");
+    fs::create_symlink("../maps/created.map", data / "dangling.map");
+    const std::string link = (data / "quillmark.map").string();
+    const std::string dangling = (data / "dangling.map").string();
+
+    EXPECT_EQ(asUser([&](std::string& notes) {
+                  check(notes, saveMapFile(loadedMap(link, 2.5f), link), "save via link failed");
+                  check(notes, saveMapFile(loadedMap(dangling, 0.5f), dangling),
+                        "save via dangling link failed");
+              }),
+              "");
+    EXPECT_EQ(fs::read_symlink(link), "hop");
+    EXPECT_EQ(fs::read_symlink(dangling), "../maps/created.map");
+    EXPECT_EQ(savedEdit(real), 2.5f);
+    EXPECT_EQ(statOf(real).st_mode & 07777, 0600u);
+    EXPECT_EQ(savedEdit((maps / "created.map").string()), 0.5f);
+    EXPECT_EQ(filesInDir(data), (std::vector<std::string>{"dangling.map", "hop", "quillmark.map"}));
+    EXPECT_EQ(filesInDir(maps), (std::vector<std::string>{"created.map", "real.map"}));
+
+    // A link loop is refused, and stays.
+    const std::string loop = (data / "loop.map").string();
+    fs::create_symlink("loop.map", loop);
+    errno = 0;
+    EXPECT_FALSE(saveMapFile(loadedMap(real, 1.0f), loop));
+    EXPECT_EQ(errno, ELOOP);
+    EXPECT_TRUE(fs::is_symlink(loop));
+}
+
+TEST_F(MapFileAsUserTest, WhereTheFolderRefusesAReplacementTheMapIsWrittenInPlace) {
+    // A folder the user cannot write, holding a longer map the user may write.
+    const fs::path locked = makeFolder("locked");
+    const std::string lockedMap = (locked / "quillmark.map").string();
+    const std::string absent = (locked / "absent.map").string();
+    writeFileBytes(lockedMap, randomBytes(mapFileSize + 360, 9));
+    giveToUser(lockedMap, 0644);
+    ::chmod(locked.c_str(), 0555);
+    std::vector<std::string> maps = {lockedMap};
+    // A sticky folder, where only root's map's owner may rename over it.
+    if (asRoot) {
+        const fs::path sticky = makeFolder("sticky");
+        ::chmod(sticky.c_str(), 01777);
+        maps.push_back((sticky / "quillmark.map").string());
+        writeFileBytes(maps.back(), randomBytes(mapFileSize, 10));
+        ::chmod(maps.back().c_str(), 0666);
+    }
+    std::vector<struct stat> before;
+    for (const auto& map : maps)
+        before.push_back(statOf(map));
+
+    EXPECT_EQ(asUser([&](std::string& notes) {
+                  for (const auto& map : maps) {
+                      bytesBeforeFailure = 0; // the injected write reaches this path too
+                      errno = 0;
+                      check(notes, !saveMapFile(loadedMap(map, 2.5f), map, failingWrite),
+                            map + ": the failing write was not used");
+                      check(notes, errno == ENOSPC, map + ": errno is not ENOSPC");
+                      check(notes, saveMapFile(loadedMap(map, 2.5f), map), map + ": save failed");
+                  }
+                  errno = 0;
+                  check(notes, !saveMapFile(loadedMap(absent, 1.0f), absent),
+                        "a new file was made in a locked folder");
+                  check(notes, errno == EACCES, "refusal errno is not EACCES");
+              }),
+              "");
+    for (size_t i = 0; i < maps.size(); ++i) {
+        const struct stat after = statOf(maps[i]);
+        EXPECT_EQ(after.st_ino, before[i].st_ino) << maps[i];
+        EXPECT_EQ(after.st_mode, before[i].st_mode) << maps[i];
+        EXPECT_EQ(after.st_uid, before[i].st_uid) << maps[i];
+        EXPECT_EQ(after.st_size, mapFileSize) << maps[i];
+        EXPECT_EQ(savedEdit(maps[i]), 2.5f) << maps[i];
+        EXPECT_EQ(filesInDir(fs::path(maps[i]).parent_path()),
+                  std::vector<std::string>{"quillmark.map"});
+    }
 }

@@ -12,7 +12,7 @@
 
 TEST(SceneConcurrency, SnapshotsNeverShowHalfAnAction) {
     SharedSceneState shared;
-    shared.state.map.loadStepRan = true;
+    shared.state.map.loadState = MapLoadState::loaded;
     KeyState keys;
     std::atomic<int32_t> quit{0};
     std::atomic<bool> stop{false};

@@ -181,7 +181,7 @@ TEST(SceneChoices, LandModelByHeightAndPlacementValues) {
 TEST_F(SceneRender, InitialisesStateAndRenderState) {
     EXPECT_EQ(scene.editor.cursorRow, 7);
     EXPECT_EQ(scene.camera.pitch, 60.0f);
-    EXPECT_TRUE(scene.map.loadStepRan);
+    EXPECT_EQ(scene.map.loadState, MapLoadState::loaded);
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
     EXPECT_TRUE(glIsEnabled(GL_LIGHT1));
@@ -231,7 +231,7 @@ TEST_F(SceneRender, TerrainModelFollowsHeightAndWater) {
         EXPECT_EQ(centre(render()), landColour(model)) << "height " << height;
     }
     cursorCell(scene.map.height) = 1.0f;
-    for (float water : {1.0f, 3.0f, 7.0f, -2.0f, 0.5f}) {
+    for (float water : {1.0f, 3.0f, 7.0f, -2.0f, 0.5f, NAN, -INFINITY, INFINITY}) {
         cursorCell(scene.map.water) = water;
         EXPECT_EQ(centre(render()), waterColour) << "water " << water;
     }
@@ -248,8 +248,11 @@ TEST_F(SceneRender, WaterLowersTheHexByHalfAUnitPerLevelAboveOne) {
     // Level 3 puts the water hex (and the highlight and arrow) one unit down.
     EXPECT_EQ(rowsOf(picture(1.0f, 3.0f), arrowColour), rowsOf(picture(0.0f, 1.0f), arrowColour));
     EXPECT_NE(rowsOf(picture(1.0f, 3.0f), arrowColour), rowsOf(picture(1.0f, 1.0f), arrowColour));
-    // A negative level draws the water hex at the terrain height.
-    EXPECT_EQ(rowsOf(picture(1.0f, -2.0f), arrowColour), rowsOf(picture(1.0f, 1.0f), arrowColour));
+    // A negative or non-finite level draws the water hex at the terrain height.
+    for (float level : {-2.0f, NAN, -INFINITY})
+        EXPECT_EQ(rowsOf(picture(1.0f, level), arrowColour),
+                  rowsOf(picture(1.0f, 1.0f), arrowColour))
+            << level;
     // Objects and units are not lowered with the water.
     cursorCell(scene.map.unit) = 1.0f;
     EXPECT_EQ(rowsOf(picture(1.0f, 5.0f), unitColour(0)),

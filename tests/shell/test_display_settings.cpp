@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -158,10 +159,14 @@ TEST_F(DisplaySettingsTest, NoFileAndNoToolGivesOneMessageThenTheDefaults) {
 }
 
 TEST_F(DisplaySettingsTest, TheToolIsWaitedForAndWhatItWroteIsUsed) {
-    // A slow tool: the window may be created only after it has ended.
+    // A slow tool: the window may be created only after it has ended. The
+    // program was started with SIGCHLD ignored (as some launchers do), which
+    // must not make the wait fail.
     writeTool("#!/bin/sh\nsleep 0.5\nprintf '\\002\\001\\000\\000\\000\\001\\000\\000\\000"
               "\\004\\000\\000\\000' > ZKP.cfg\n");
+    const auto previous = std::signal(SIGCHLD, SIG_IGN);
     EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_EQ(std::signal(SIGCHLD, previous), SIG_IGN) << "the caller's disposition is put back";
     EXPECT_TRUE(messages.empty());
     const Creation c = only();
     EXPECT_EQ(c.fullscreen, 0);

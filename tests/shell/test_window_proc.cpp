@@ -23,18 +23,21 @@ int heldCount() {
 
 } // namespace
 
-TEST(WindowProc, KeysSetAndClearTheirEntriesOnly) {
+TEST(WindowProc, KeysReachKeyStateThroughTheTicksQueue) {
     releaseAllKeys(keyState);
+    clearKeyEvents(keyQueue);
     windowProc(event(PlatformEventKind::keyDown, vkW));
-    EXPECT_TRUE(isKeyHeld(keyState, vkW));
+    EXPECT_FALSE(isKeyHeld(keyState, vkW)) << "only the tick writes KeyState";
     // Auto-repeated downs keep it held; only the up clears it.
     PlatformEvent repeat = event(PlatformEventKind::keyDown, vkW);
     repeat.repeat = true;
     windowProc(repeat);
     windowProc(repeat);
+    windowProc(event(PlatformEventKind::keyUp, vkW));
+    applyKeyTransitions(keyQueue, keyState);
     EXPECT_TRUE(isKeyHeld(keyState, vkW));
     EXPECT_EQ(heldCount(), 1);
-    windowProc(event(PlatformEventKind::keyUp, vkW));
+    applyKeyTransitions(keyQueue, keyState);
     EXPECT_FALSE(isKeyHeld(keyState, vkW));
 
     // System keys (Alt, F10, anything with Alt) are never recorded; keys
@@ -46,10 +49,13 @@ TEST(WindowProc, KeysSetAndClearTheirEntriesOnly) {
     windowProc(event(PlatformEventKind::keyDown, 256));
     windowProc(event(PlatformEventKind::keyDown, 300));
     windowProc(event(PlatformEventKind::keyDown, -5));
+    applyKeyTransitions(keyQueue, keyState);
     EXPECT_EQ(heldCount(), 0);
     windowProc(event(PlatformEventKind::keyDown, 255));
+    applyKeyTransitions(keyQueue, keyState);
     EXPECT_TRUE(isKeyHeld(keyState, 255));
     windowProc(event(PlatformEventKind::keyUp, 255));
+    applyKeyTransitions(keyQueue, keyState);
 }
 
 TEST(WindowProc, MinimiseStopsDrawingAndFocusAloneDoesNot) {
@@ -69,4 +75,17 @@ TEST(WindowCreation, NoRealDisplayMeansNoWindow) {
     EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 640, 480, 32, 0, 0));
     EXPECT_EQ(glWindow.window, nullptr);
     EXPECT_FALSE(mapLoadStepRan()) << "no scene, so nothing may be saved";
+}
+
+TEST(KeyMapping, LettersAndDigitsGoByPositionWhereTheLayoutIsNotLatin) {
+    // SDL scancodes are USB usage numbers: A is 4, W 26, 2 is 31, [ is 47.
+    EXPECT_EQ(virtualKeyForSdlKey(0x0446, 26), vkW); // Russian: the key that types 'ц'
+    EXPECT_EQ(virtualKeyForSdlKey(0x03C2, 26), vkW); // Greek final sigma
+    EXPECT_EQ(virtualKeyForSdlKey(0, 4), vkA);       // no symbol at all
+    EXPECT_EQ(virtualKeyForSdlKey(0x00E9, 31), '2'); // French: 'é' on the 2 key
+    EXPECT_EQ(virtualKeyForSdlKey(0x0445, 47), 0);   // not a letter key: unmapped, as before
+    // A Latin layout keeps its letters where it puts them (French Z on the
+    // W key is Z), and other keys keep their codes.
+    EXPECT_EQ(virtualKeyForSdlKey('z', 26), vkZ);
+    EXPECT_EQ(virtualKeyForSdlKey((1 << 30) | 75, 75), vkPrior);
 }

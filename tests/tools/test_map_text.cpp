@@ -48,9 +48,10 @@ std::string slurp(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Under a time limit, so a tool that reads without end fails instead of hanging.
 int runTool(const std::string& arguments, const fs::path& outFile) {
-    const std::string command = std::string(QUILLMARK_TOOL_PATH) + " " + arguments + " >" +
-                                outFile.string() + " 2>" + outFile.string() + ".err";
+    const std::string command = "timeout 20 " + std::string(QUILLMARK_TOOL_PATH) + " " + arguments +
+                                " >" + outFile.string() + " 2>" + outFile.string() + ".err";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -162,7 +163,7 @@ TEST(MapTool, ExportImportRoundTripsAFileAndRefusesBadText) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     HexMap map = randomFiniteMap(99);
-    map.loadStepRan = true;
+    map.loadState = MapLoadState::loaded;
     const fs::path original = dir / "original.map";
     ASSERT_TRUE(saveMapFile(map, original.string()));
 
@@ -192,5 +193,50 @@ TEST(MapTool, ExportImportRoundTripsAFileAndRefusesBadText) {
     EXPECT_EQ(runTool("map --help", dir / "help.out"), 0);
     EXPECT_NE(slurp(dir / "help.out").find("export"), std::string::npos);
     EXPECT_NE(runTool("map export " + (dir / "absent.map").string(), dir / "absent.out"), 0);
+    fs::remove_all(dir);
+}
+
+TEST(MapTool, ReadsNoMoreThanAMapOrItsTextCanHold) {
+    const fs::path dir = fs::temp_directory_path() / "quillmark-tool-limits";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+
+    // Export stops one byte past a map: an endless device is a long file.
+    ASSERT_EQ(runTool("map export /dev/zero", dir / "zero.txt"), 0);
+    EXPECT_EQ(slurp(dir / "zero.txt"), formatMapText(HexMap{}));
+    EXPECT_NE(slurp(dir / "zero.txt.err")
+                  .find("longer than 2640 bytes; the bytes after 2640 are ignored"),
+              std::string::npos)
+        << slurp(dir / "zero.txt.err");
+    EXPECT_EQ(runTool("map export " + dir.string(), dir / "dir.txt"), 1);
+    EXPECT_NE(slurp(dir / "dir.txt.err").find("Is a directory"), std::string::npos);
+
+    // Import takes text up to 1 MiB (blank lines pad a good map to exactly
+    // that) and refuses more, from a file or an endless standard input,
+    // writing nothing.
+    constexpr size_t limit = 1048576;
+    const std::string text = formatMapText(HexMap{});
+    std::ofstream(dir / "full.txt", std::ios::binary)
+        << text << std::string(limit - text.size(), '\n');
+    std::ofstream(dir / "over.txt", std::ios::binary)
+        << text << std::string(limit + 1 - text.size(), '\n');
+    std::ofstream(dir / "huge.txt").close();
+    fs::resize_file(dir / "huge.txt", 80'000'000); // sparse
+    const fs::path target = dir / "target.map";
+    ASSERT_EQ(runTool("map import " + (dir / "full.txt").string() + " " + target.string(),
+                      dir / "full.out"),
+              0)
+        << slurp(dir / "full.out.err");
+    fs::remove(target);
+    const std::string into = " " + target.string();
+    for (const std::string& arguments :
+         {(dir / "over.txt").string() + into, (dir / "huge.txt").string() + into,
+          "-" + into + " </dev/zero"}) {
+        EXPECT_EQ(runTool("map import " + arguments, dir / "refused.out"), 1) << arguments;
+        EXPECT_NE(slurp(dir / "refused.out.err").find("longer than 1048576 bytes"),
+                  std::string::npos)
+            << arguments << ": " << slurp(dir / "refused.out.err");
+        EXPECT_FALSE(fs::exists(target)) << arguments;
+    }
     fs::remove_all(dir);
 }

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,7 @@ class GlWindowTest : public ::testing::Test {
             setMessageSink([this](const std::string& caption, const std::string& text,
                                   MessageIcon) { messages.push_back(caption + ": " + text); });
         releaseAllKeys(keyState);
+        clearKeyEvents(keyQueue);
         glWindow = GlWindow{};
         sceneState.state.map = HexMap{};
     }
@@ -90,6 +92,7 @@ class GlWindowTest : public ::testing::Test {
                 else
                     windowProc(event);
             }
+            applyKeyTransitions(keyQueue, keyState); // as the tick does
             if (done())
                 return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -217,7 +220,7 @@ TEST_F(GlWindowTest, MinimiseRestoreAndCloseRequest) {
 TEST_F(GlWindowTest, TeardownSavesTheLoadedMapButAFailedCreationSavesNothing) {
     // A stored map that a failed start must not replace.
     HexMap stored;
-    stored.loadStepRan = true;
+    stored.loadState = MapLoadState::loaded;
     stored.height.cell[4][4] = 2.5f;
     ASSERT_TRUE(saveMapFile(stored, mapFilePath));
     const std::string before = slurp(mapFilePath);
@@ -242,6 +245,33 @@ TEST_F(GlWindowTest, TeardownSavesTheLoadedMapButAFailedCreationSavesNothing) {
     EXPECT_EQ(saved.height.cell[4][4], 2.5f);
     EXPECT_EQ(saved.water.cell[0][0], 3.0f);
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
+    fs::create_directory(mapFilePath);
+    std::FILE* capture = std::tmpfile();
+    ASSERT_NE(capture, nullptr);
+    std::fflush(stderr);
+    const int realStderr = ::dup(2);
+    ::dup2(::fileno(capture), 2);
+    const bool opened = openWindow();
+    std::fflush(stderr);
+    ::dup2(realStderr, 2);
+    ::close(realStderr);
+    std::rewind(capture);
+    std::string said;
+    for (int c; (c = std::fgetc(capture)) != EOF;)
+        said += static_cast<char>(c);
+    std::fclose(capture);
+    ASSERT_TRUE(opened) << said;
+    EXPECT_EQ(said, "data/quillmark.map: Is a directory; edits will not be saved\n");
+    EXPECT_TRUE(messages.empty()) << "no box at start-up";
+
+    destroyGlWindow();
+    EXPECT_EQ(messages,
+              std::vector<std::string>{"Error: Couldn't save the map file data/quillmark.map"});
+    EXPECT_TRUE(fs::is_directory(mapFilePath));
+    EXPECT_TRUE(fs::is_empty(mapFilePath));
 }
 
 TEST_F(GlWindowTest, AFullscreenModeThatCannotBeHadFailsWithoutFallingBack) {
