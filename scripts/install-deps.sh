@@ -32,6 +32,7 @@ x11-xkb-utils
 imagemagick
 util-linux
 mount
+mawk
 time
 "
 
