@@ -2,8 +2,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdint>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,28 +93,15 @@ bool resolveLinks(const std::string& path, std::string& target, struct stat& inf
     }
 }
 
-// Six characters unlikely to repeat, across threads and processes alike; a
-// clash costs only a retry.
-std::string randomSuffix() {
-    static std::atomic<uint64_t> counter{0};
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    uint64_t x = static_cast<uint64_t>(now) ^ (static_cast<uint64_t>(::getpid()) << 40) ^
-                 ((counter.fetch_add(1) + 1) * 0x9E3779B97F4A7C15u);
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
-    x ^= x >> 31;
-    static const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    std::string suffix;
-    for (int i = 0; i < 6; ++i, x /= 62)
-        suffix += alphabet[x % 62];
-    return suffix;
-}
-
 // Created by open() itself, so the kernel applies the umask and any default
-// ACL of the folder as it would to a plain create.
+// ACL of the folder as it would to a plain create. The process id and a
+// counter keep running savers apart; a leftover of an earlier process costs
+// only a retry.
 int createTemporary(const std::string& target, std::string& name) {
+    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + ".tmp" + randomSuffix();
+        name = target + ".tmp" + std::to_string(::getpid()) + "." +
+               std::to_string(counter.fetch_add(1));
         const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
