@@ -17,6 +17,7 @@ clang-format
 clang
 libclang-rt-14-dev
 libsdl2-dev
+libxrandr-dev
 libstb-dev
 libgl-dev
 libglu1-mesa-dev

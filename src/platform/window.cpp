@@ -1,5 +1,7 @@
 #include "platform/window.h"
 
+#include "platform/display_modes.h"
+
 #include <SDL.h>
 #include <SDL_syswm.h>
 
@@ -8,6 +10,8 @@
 struct PlatformWindow {
     SDL_Window* window = nullptr;
     bool fullscreen = false;
+    DisplayMode mode;       // fullscreen: the mode asked of the display
+    bool rateAsked = false; // ... with a rate of its own, not the one in force
 };
 
 struct PlatformGlContext {
@@ -119,11 +123,11 @@ bool startVideo(std::string* error) {
     // own when the last window is asked to close. Signals still bring one.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        setError(error, SDL_GetError());
+        setError(error, std::string("no display to open a window on: ") + SDL_GetError());
         return false;
     }
     if (!realDisplayDriver(SDL_GetCurrentVideoDriver())) {
-        setError(error, "no display to open a window on");
+        setError(error, "no display to open a window on (is DISPLAY or WAYLAND_DISPLAY set?)");
         SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
         return false;
     }
@@ -141,32 +145,15 @@ bool videoStarted() {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
 }
 
-namespace {
-
-bool findMode(int32_t width, int32_t height, int32_t bits, int32_t frequency,
-              SDL_DisplayMode& found) {
-    const int count = SDL_GetNumDisplayModes(0);
-    for (int i = 0; i < count; ++i) {
-        SDL_DisplayMode mode;
-        if (SDL_GetDisplayMode(0, i, &mode) != 0)
-            continue;
-        const int modeBits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
-        // 24-bit pixel formats are what X reports for a 32-bit depth.
-        const bool bitsMatch = modeBits == bits || (bits == 32 && modeBits == 24);
-        if (mode.w == width && mode.h == height && bitsMatch &&
-            (frequency == 0 || mode.refresh_rate == frequency)) {
-            found = mode;
-            return true;
-        }
-    }
+bool fullscreenModeAvailable(int32_t width, int32_t height, int32_t frequency, std::string* error) {
+    DisplayModes modes;
+    if (!queryDisplayModes(modes, error))
+        return false;
+    DisplayMode chosen;
+    if (chooseFullscreenMode(modes, width, height, frequency, chosen))
+        return true;
+    setError(error, notOfferedReason(modes, width, height, frequency));
     return false;
-}
-
-} // namespace
-
-bool findDisplayMode(int32_t width, int32_t height, int32_t bits, int32_t frequency) {
-    SDL_DisplayMode mode;
-    return findMode(width, height, bits, frequency, mode);
 }
 
 PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* error) {
@@ -185,12 +172,24 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
     SDL_GL_SetAttribute(SDL_GL_ACCUM_ALPHA_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
-    SDL_DisplayMode mode{};
-    if (request.fullscreen &&
-        !findMode(request.width, request.height, request.bits, request.frequency, mode)) {
-        setError(error, "display mode not available");
-        return nullptr;
+    // The depth is the colour buffer's alone: the mode keeps the desktop's
+    // pixel format (format 0), the only one displays list.
+    DisplayMode chosen;
+    if (request.fullscreen) {
+        DisplayModes modes;
+        if (!queryDisplayModes(modes, error))
+            return nullptr;
+        if (!chooseFullscreenMode(modes, request.width, request.height, request.frequency,
+                                  chosen)) {
+            setError(error,
+                     notOfferedReason(modes, request.width, request.height, request.frequency));
+            return nullptr;
+        }
     }
+    SDL_DisplayMode mode{};
+    mode.w = chosen.width;
+    mode.h = chosen.height;
+    mode.refresh_rate = chosen.refreshRate;
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     flags |= request.fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
@@ -212,6 +211,8 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
     auto* result = new PlatformWindow;
     result->window = window;
     result->fullscreen = request.fullscreen;
+    result->mode = chosen;
+    result->rateAsked = request.frequency != 0;
     return result;
 }
 
@@ -228,10 +229,29 @@ void destroyPlatformWindow(PlatformWindow* window) {
     delete window;
 }
 
-void showPlatformWindow(PlatformWindow* window) {
+bool showPlatformWindow(PlatformWindow* window, std::string* error) {
+    // A fullscreen window switches the display only now, and a refused switch
+    // is not reported: look at the mode in force instead.
     SDL_ShowWindow(window->window);
     SDL_RaiseWindow(window->window);
     SDL_SetWindowInputFocus(window->window);
+    if (!window->fullscreen)
+        return true;
+    SDL_DisplayMode mode;
+    const int display = SDL_GetWindowDisplayIndex(window->window);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) {
+        setError(error, std::string("cannot tell the display's mode: ") + SDL_GetError());
+        return false;
+    }
+    const DisplayMode& asked = window->mode;
+    if (mode.w == asked.width && mode.h == asked.height &&
+        (!window->rateAsked || mode.refresh_rate == asked.refreshRate))
+        return true;
+    setError(error, "the display did not switch to fullscreen " +
+                        describeMode(asked.width, asked.height,
+                                     window->rateAsked ? asked.refreshRate : 0) +
+                        "; it stays at " + describeMode(mode.w, mode.h, mode.refresh_rate));
+    return false;
 }
 
 uint32_t platformWindowId(PlatformWindow* window) {

@@ -41,28 +41,31 @@ bool startVideo(std::string* error = nullptr);
 void stopVideo();
 bool videoStarted();
 
-// Whether a display mode of exactly this size, depth and (unless 0) refresh
-// rate exists on the main display.
-bool findDisplayMode(int32_t width, int32_t height, int32_t bits, int32_t frequency);
+// Whether the main display offers fullscreen at this size and rate (any rate
+// when 0); the reason when not, naming what it offers.
+bool fullscreenModeAvailable(int32_t width, int32_t height, int32_t frequency,
+                             std::string* error = nullptr);
 
 struct WindowRequest {
     std::string title;
     int32_t width = 640;
     int32_t height = 480;
     int32_t bits = 32;     // 16 gives a 5/6/5 colour buffer, else 8/8/8
-    int32_t frequency = 0; // fullscreen refresh rate; 0 keeps the current one
+    int32_t frequency = 0; // fullscreen refresh rate; 0 asks for none in particular
     bool fullscreen = false;
 };
 
 // Creates the window, hidden, with a double-buffered RGB pixel format and a
-// 16-bit depth buffer; fullscreen switches the display to the requested mode
-// (failing when it cannot be had) and hides the mouse cursor.
+// 16-bit depth buffer. Fullscreen chooses the display mode (failing when the
+// display does not offer it) and hides the mouse cursor; the display
+// switches when the window is shown.
 PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* error = nullptr);
 // Leaves fullscreen (restoring the desktop's mode) and shows the cursor again.
 void leaveFullscreen(PlatformWindow* window);
 void destroyPlatformWindow(PlatformWindow* window);
-// Shows, raises and focuses the window.
-void showPlatformWindow(PlatformWindow* window);
+// Shows, raises and focuses the window. A fullscreen window fails (with the
+// reason) when the display is not in the mode it asked for afterwards.
+bool showPlatformWindow(PlatformWindow* window, std::string* error = nullptr);
 uint32_t platformWindowId(PlatformWindow* window);
 // The X11 window id, for tests and tools that drive the window from outside.
 unsigned long platformNativeWindowId(PlatformWindow* window);

@@ -21,9 +21,12 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
                     int32_t frequency, uint8_t fullscreen) {
     (void)instance; // the program's own module; nothing to register it with here
     glWindow.fullscreen = fullscreen;
+    glWindow.failureCause.clear();
+    std::string& cause = glWindow.failureCause;
 
     // Registering the window class: the video subsystem on a real display.
-    if (!startVideo())
+    std::string error;
+    if (!startVideo(&cause))
         return false;
     glWindow.classRegistered = true;
 
@@ -34,22 +37,30 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
     request.bits = bits;
     request.frequency = frequency;
     request.fullscreen = fullscreen != 0;
-    if (request.fullscreen && !findDisplayMode(width, height, bits, frequency))
+    if (request.fullscreen && !fullscreenModeAvailable(width, height, frequency, &cause))
         return false; // no fallback to a window on the desktop, no teardown
 
-    glWindow.window = createPlatformWindow(request);
+    glWindow.window = createPlatformWindow(request, &error);
     if (glWindow.window == nullptr) {
+        cause = "the window could not be created: " + error;
         destroyGlWindow();
         return false;
     }
-    glWindow.renderContext = createPlatformGlContext(glWindow.window);
+    glWindow.renderContext = createPlatformGlContext(glWindow.window, &error);
     if (glWindow.renderContext == nullptr) {
+        cause = "no OpenGL context for the window: " + error;
         destroyGlWindow();
         return false;
     }
-    showPlatformWindow(glWindow.window);
+    // The display switches to the fullscreen mode only here, so a refusal
+    // finds the window and context already made: they go again, unsaved.
+    if (!showPlatformWindow(glWindow.window, &cause)) {
+        destroyGlWindow();
+        return false;
+    }
     resizeScene(width, height);
     if (sceneInitialiser() == 0) {
+        cause = "the scene could not be set up";
         destroyGlWindow();
         return false;
     }

@@ -4,6 +4,7 @@
 #include "platform/window.h"
 
 #include <cstdint>
+#include <string>
 
 struct GlWindow {
     PlatformWindow* window = nullptr;
@@ -11,6 +12,7 @@ struct GlWindow {
     bool classRegistered = false; // the video subsystem is started
     uint8_t fullscreen = 1;       // tells the teardown to restore the display mode
     uint8_t active = 1;           // 0 while minimised: the main loop does not draw
+    std::string failureCause;     // why the last createGlWindow failed, for stderr
 };
 
 extern GlWindow glWindow;
@@ -20,8 +22,8 @@ extern GlWindow glWindow;
 extern int (*sceneInitialiser)();
 
 // Opens the window and its context, sets the projection and initialises the
-// scene. False when any step fails (after tearing down what exists); shows
-// no message of its own.
+// scene. False when any step fails (after tearing down what exists), with
+// the cause in glWindow.failureCause; shows no message of its own.
 bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
                     int32_t frequency, uint8_t fullscreen);
 

@@ -28,6 +28,10 @@ int runProgram() {
     // Without a window no event can ever end the loop: end here instead,
     // saving nothing.
     if (!loadDisplaySettings("Quillmark", nullptr, createGlWindow)) {
+        // The box says only that it failed; the cause tells a missing display
+        // from a refused mode or a GL driver that said no.
+        if (!glWindow.failureCause.empty())
+            std::fprintf(stderr, "quillmark: %s\n", glWindow.failureCause.c_str());
         stopVideo();
         return 1;
     }

@@ -85,4 +85,45 @@ TEST(ConfigDialogStart, ShowsWhatTheProgramWouldUse) {
     EXPECT_EQ(kept.refreshIndex, 7);
 }
 
+TEST(ConfigDisplay, OffersWhatTheDisplayHasAndStartsNearItsMode) {
+    // A laptop panel: 1366 x 768, with few of the table's modes.
+    DisplayModes laptop;
+    laptop.desktop = {1366, 768, 60};
+    laptop.offered = {
+        {1366, 768, 60}, {1024, 768, 60}, {800, 600, 60}, {800, 600, 56}, {640, 480, 60}};
+    EXPECT_EQ(offeredResolutions(laptop, true), (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(offeredResolutions(laptop, false), (std::vector<int32_t>{0, 1, 2})); // 864 too tall
+    EXPECT_EQ(offeredRefreshRates(laptop, 1), (std::vector<int32_t>{0, 7}));
+    EXPECT_EQ(offeredRefreshRates(laptop, 5), std::vector<int32_t>{7});
+    const DisplaySettings first = settingsNearestDesktop(laptop);
+    EXPECT_EQ(first.fullscreenFlag, 1);
+    EXPECT_EQ(first.resolutionIndex, 2);
+    EXPECT_EQ(first.colorDepthIndex, 1);
+    EXPECT_EQ(first.refreshIndex, 7);
+
+    // The program's own defaults (75 Hz) would not start on it.
+    std::string reason;
+    EXPECT_FALSE(fullscreenOffered(DisplaySettings{}, laptop, reason));
+    EXPECT_EQ(reason, "fullscreen 1024x768 at 75 Hz is not offered by the display (offered: "
+                      "1366x768 (60 Hz), 1024x768 (60 Hz), 800x600 (60, 56 Hz), 640x480 (60 Hz))");
+    EXPECT_TRUE(fullscreenOffered(first, laptop, reason));
+
+    // A display that reports no rates, and lists only its own size: "keep"
+    // is still had, and with no table size, the window goes on the desktop.
+    DisplayModes wide;
+    wide.desktop = {1920, 1080, 0};
+    wide.offered = {wide.desktop};
+    const DisplaySettings windowed = settingsNearestDesktop(wide);
+    EXPECT_EQ(windowed.fullscreenFlag, 0);
+    EXPECT_EQ(windowed.resolutionIndex, 4); // 1280 x 1024, the largest that fits
+    DisplayModes virtualScreen;
+    virtualScreen.desktop = {1024, 768, 0};
+    virtualScreen.offered = {virtualScreen.desktop};
+    DisplaySettings keep = settingsNearestDesktop(virtualScreen);
+    EXPECT_EQ(keep.fullscreenFlag, 1);
+    EXPECT_TRUE(fullscreenOffered(keep, virtualScreen, reason));
+    keep.refreshIndex = 0;
+    EXPECT_FALSE(fullscreenOffered(keep, virtualScreen, reason));
+}
+
 } // namespace

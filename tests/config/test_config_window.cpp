@@ -113,7 +113,8 @@ TEST_F(ConfigWindow, ACloseRequestWritesNothing) {
 TEST_F(ConfigWindow, EnterSavesTheShownSettings) {
     ScratchDir dir;
     EXPECT_EQ(runWindow(dir, key("Return")), 0) << readText(dir.root() / "err.txt");
-    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(1, 2, 1, 3)); // the defaults
+    // A new file starts from the display's own mode: 1024 x 768, rate kept.
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(1, 2, 1, 7));
 
     writeBytes(dir.settingsFile(), settingsBytes(2, 9, 0, 7));
     EXPECT_EQ(runWindow(dir, key("Return")), 0);
@@ -124,8 +125,32 @@ TEST_F(ConfigWindow, MouseChoicesAreSaved) {
     ScratchDir dir;
     EXPECT_EQ(runWindow(dir, click(windowedRadio) + click(saveButton)), 0)
         << readText(dir.root() / "err.txt");
-    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(0, 2, 1, 3));
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(0, 2, 1, 7));
     EXPECT_EQ(dir.workEntries(), std::vector<std::string>{"ZKP.cfg"});
+}
+
+TEST_F(ConfigWindow, ScriptsCannotWriteAFullscreenModeTheDisplayLacks) {
+    // The virtual screen offers 1024 x 768 alone, at a rate it does not report.
+    ScratchDir dir;
+    const auto run = [&](const std::string& arguments) {
+        return runShell("cd " + shellQuote(dir.work().string()) + " && DISPLAY=" + display + " " +
+                        shellQuote(QUILLMARK_CONFIG_EXE) + " " + arguments + " 2>" +
+                        shellQuote((dir.root() / "err.txt").string()));
+    };
+    EXPECT_EQ(run("--fullscreen --resolution 800x600"), 2);
+    EXPECT_NE(readText(dir.root() / "err.txt")
+                  .find("config.exe: fullscreen 800x600 at 75 Hz is not offered by the display "
+                        "(offered: 1024x768)\nNothing was written."),
+              std::string::npos)
+        << readText(dir.root() / "err.txt");
+    EXPECT_EQ(run("--fullscreen --resolution 1024x768 --refresh 60"), 2);
+    EXPECT_TRUE(dir.workEntries().empty());
+
+    EXPECT_EQ(run("--fullscreen --resolution 1024x768 --refresh keep"), 0);
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(1, 2, 1, 7));
+    EXPECT_EQ(run("--resolution 800x600 --force"), 0);
+    EXPECT_EQ(readBytes(dir.settingsFile()), settingsBytes(1, 1, 1, 7));
+    EXPECT_EQ(readText(dir.root() / "err.txt"), "");
 }
 
 } // namespace

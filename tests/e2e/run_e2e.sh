@@ -6,7 +6,7 @@
 #
 # CASE is one of: edit-and-escape, close-request, broken-model,
 #                 config-tool, screenshot, save-fails, sigterm, sigkill,
-#                 quick-taps, ru-layout
+#                 quick-taps, ru-layout, fullscreen-refused
 # Exit code 77 means the case could not run here (skipped).
 set -u
 case_name=$1 program=$2 tool=$3 x_poke=$4 artifacts=$5
@@ -336,6 +336,19 @@ quick-taps)
             fail "run $run lost taps: $(diff <("$tool" map export "$work/expected.map") \
                 <("$tool" map export "$game/data/quillmark.map") | tr '\n' ' ')"
     done
+    ;;
+fullscreen-refused)
+    # The virtual screen offers 1024 x 768 alone: fullscreen 800 x 600 cannot
+    # be had. The window error, its cause on stderr, exit 1, the map untouched.
+    printf '\001\001\000\000\000\001\000\000\000\007\000\000\000' >"$game/ZKP.cfg"
+    start_program
+    dismiss_box "SHUTDOWN ERROR"
+    wait_program
+    [ "$exit_code" = 1 ] || fail "exit code $exit_code, expected 1"
+    printf '%s\n' 'SHUTDOWN ERROR: AHH... It blew up creating the window!' \
+        'quillmark: fullscreen 800x600 is not offered by the display (offered: 1024x768)' |
+        cmp -s - "$work/stderr" || fail "stderr: $(cat "$work/stderr")"
+    cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "the map changed"
     ;;
 ru-layout)
     # A Russian keyboard: the keys in the places of W and A type Cyrillic

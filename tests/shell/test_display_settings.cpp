@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -70,9 +71,9 @@ class DisplaySettingsTest : public ::testing::Test {
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
     }
-    void writeTool(const std::string& script) {
-        std::ofstream(configToolName) << script;
-        fs::permissions(configToolName, fs::perms::owner_all);
+    void writeTool(const std::string& script, const fs::path& folder = ".") {
+        std::ofstream(folder / configToolName) << script;
+        fs::permissions(folder / configToolName, fs::perms::owner_all);
     }
     Creation only() {
         EXPECT_EQ(creations.size(), 1u);
@@ -174,6 +175,19 @@ TEST_F(DisplaySettingsTest, TheToolIsWaitedForAndWhatItWroteIsUsed) {
     EXPECT_EQ(c.height, 600);
     EXPECT_EQ(c.bits, 32);
     EXPECT_EQ(c.frequency, 85);
+}
+
+TEST_F(DisplaySettingsTest, AToolInstalledOnThePathIsFoundWhenTheGameFolderHasNone) {
+    fs::create_directory("bin");
+    writeTool("#!/bin/sh\nprintf '\\000\\000\\000\\000\\000' > ZKP.cfg\n", "bin");
+    const std::string previousPath = std::getenv("PATH");
+    ::setenv("PATH", (fs::current_path() / "bin").c_str(), 1);
+    const bool created = loadDisplaySettings("Quillmark", nullptr, recordCreation);
+    ::setenv("PATH", previousPath.c_str(), 1);
+    EXPECT_TRUE(created);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(only().fullscreen, 0) << "what the tool wrote in the working directory";
+    EXPECT_EQ(only().width, 640);
 }
 
 TEST_F(DisplaySettingsTest, AToolThatWritesNothingLeavesTheDefaults) {

@@ -11,6 +11,7 @@
 
 #include <GL/gl.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -34,6 +35,11 @@ class XvfbEnvironment : public ::testing::Environment {
         server = new XvfbServer;
         std::string error;
         ASSERT_TRUE(server->start(&error)) << error;
+        // Modes as a monitor lists them, the desktop at 60 Hz; 640 x 480 lacks 60.
+        ASSERT_EQ(runWithDisplay(*server, std::string(X_POKE_PATH) +
+                                              " add-modes 1024x768@75 800x600@75 800x600@60 "
+                                              "640x480@75 --set 1024x768@60"),
+                  0);
         ::setenv("DISPLAY", server->display().c_str(), 1);
         ::unsetenv("SDL_VIDEODRIVER");
         ::unsetenv("WAYLAND_DISPLAY");
@@ -79,6 +85,12 @@ class GlWindowTest : public ::testing::Test {
     bool openWindow() { return createGlWindow("Quillmark", nullptr, 640, 480, 32, 0, 0); }
     std::string windowId() const { return std::to_string(platformNativeWindowId(glWindow.window)); }
     int x(const std::string& command) { return runWithDisplay(*server, command + " 2>/dev/null"); }
+    // The display's mode in force, as the X server reports it: "WxH@HZ".
+    std::string modeInForce() {
+        std::string out;
+        runWithDisplay(*server, std::string(X_POKE_PATH) + " mode", &out);
+        return out.substr(0, out.find('\n'));
+    }
 
     // Handles events as the main loop does until `done` holds or time runs
     // out. Quit messages are counted, with their codes.
@@ -275,12 +287,57 @@ TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
 }
 
 TEST_F(GlWindowTest, AFullscreenModeThatCannotBeHadFailsWithoutFallingBack) {
-    // The virtual screen is 1024 x 768: 1600 x 1200 is no mode of it.
-    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 1600, 1200, 32, 75, 1));
+    const std::string offered = " is not offered by the display (offered: 1024x768 (75, 60 Hz), "
+                                "800x600 (75, 60 Hz), 640x480 (75 Hz))";
+    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 1600, 1200, 32, 0, 1));
+    EXPECT_EQ(glWindow.failureCause, "fullscreen 1600x1200" + offered);
     EXPECT_EQ(glWindow.window, nullptr) << "no window on the desktop instead";
     EXPECT_EQ(glWindow.fullscreen, 1);
     EXPECT_FALSE(mapLoadStepRan());
     EXPECT_TRUE(messages.empty()) << "the caller reports the failure";
+    // A size that is offered, at a rate that is not.
+    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 640, 480, 32, 60, 1));
+    EXPECT_EQ(glWindow.failureCause, "fullscreen 640x480 at 60 Hz" + offered);
+    EXPECT_EQ(modeInForce(), "1024x768@60");
     stopVideo();
     glWindow.classRegistered = false;
+}
+
+TEST_F(GlWindowTest, FullscreenAtTheScreenSizeDrawsInBothDepths) {
+    // Displays list modes at the desktop's depth only: 16 bits asks for the
+    // colour buffer, not for a mode.
+    for (int32_t bits : {32, 16}) {
+        ASSERT_TRUE(createGlWindow("Quillmark", nullptr, 1024, 768, bits, 60, 1))
+            << bits << ": " << glWindow.failureCause;
+        EXPECT_EQ(modeInForce(), "1024x768@60");
+        GLint red = 0;
+        glGetIntegerv(GL_RED_BITS, &red);
+        EXPECT_GE(red, 5) << bits;
+        glClearColor(0.0f, 1.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        unsigned char corner[4] = {};
+        glReadPixels(1023, 767, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, corner);
+        EXPECT_EQ(corner[1], 255) << "the far corner of a 1024 x 768 surface, " << bits;
+        EXPECT_EQ(corner[0], 0);
+        destroyGlWindow();
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(GlWindowTest, KeepingTheRateAsksForNoneAndANamedRateIsHad) {
+    // The list puts the fastest rate first; keeping the rate must not take it.
+    const std::pair<std::array<int32_t, 3>, const char*> cases[] = {
+        {{1024, 768, 0}, "1024x768@60"}, // the desktop's own mode
+        {{800, 600, 0}, "800x600@60"},   // the desktop's rate, offered here
+        {{640, 480, 0}, "640x480@75"},   // not offered here: the size's first
+        {{800, 600, 75}, "800x600@75"},
+    };
+    for (const auto& c : cases) {
+        const auto& [width, height, frequency] = c.first;
+        ASSERT_TRUE(createGlWindow("Quillmark", nullptr, width, height, 32, frequency, 1))
+            << c.second << ": " << glWindow.failureCause;
+        EXPECT_EQ(modeInForce(), c.second);
+        destroyGlWindow();
+        EXPECT_EQ(modeInForce(), "1024x768@60") << "the desktop's mode comes back";
+    }
 }

@@ -5,6 +5,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <vector>
 
 const char* const configDialogTitle = "Quillmark display settings";
 
@@ -16,17 +17,36 @@ bool keyPressed(ImGuiKey key) {
     return ImGui::IsKeyPressed(ImGui::GetKeyIndex(key), false);
 }
 
-// A labelled combo box over the indices 0 .. count-1.
-void comboRow(const char* label, const char* id, int32_t count, std::string (*caption)(int32_t),
-              int32_t& index) {
+std::vector<int32_t> everyIndex(int32_t count) {
+    std::vector<int32_t> indices(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        indices[static_cast<size_t>(i)] = i;
+    return indices;
+}
+
+// A labelled combo box over the `offered` table indices, in table order. The
+// chosen index shows even when it is not offered, marked, so that a file's own
+// value is never hidden.
+void comboRow(const char* label, const char* id, const std::vector<int32_t>& offered,
+              std::string (*caption)(int32_t), int32_t& index) {
+    const auto isOffered = [&offered](int32_t i) {
+        return std::find(offered.begin(), offered.end(), i) != offered.end();
+    };
+    const auto text = [&](int32_t i) {
+        return caption(i) + (isOffered(i) ? "" : " (not offered)");
+    };
+    std::vector<int32_t> choices = offered;
+    if (!isOffered(index))
+        choices.insert(std::lower_bound(choices.begin(), choices.end(), index), index);
+
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(label);
     ImGui::SameLine(labelWidth);
     ImGui::SetNextItemWidth(-1.0f);
-    if (ImGui::BeginCombo(id, caption(index).c_str())) {
-        for (int32_t i = 0; i < count; ++i) {
+    if (ImGui::BeginCombo(id, text(index).c_str())) {
+        for (int32_t i : choices) {
             const bool selected = i == index;
-            if (ImGui::Selectable(caption(i).c_str(), selected))
+            if (ImGui::Selectable(text(i).c_str(), selected))
                 index = i;
             if (selected)
                 ImGui::SetItemDefaultFocus();
@@ -39,10 +59,15 @@ void comboRow(const char* label, const char* id, int32_t count, std::string (*ca
 
 } // namespace
 
-ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists) {
+ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists,
+                              const DisplayModes* modes) {
     ConfigDialog dialog;
     dialog.settings = normalizedSettings(current);
     dialog.fileExists = fileExists;
+    if (modes != nullptr) {
+        dialog.modes = *modes;
+        dialog.modesKnown = true;
+    }
     return dialog;
 }
 
@@ -58,8 +83,10 @@ bool drawConfigDialog(ConfigDialog& dialog) {
     ImGui::Begin("settings", nullptr, flags);
 
     ImGui::TextColored(ImVec4(1.0f, 0.85f, 0.45f, 1.0f), "%s", configDialogTitle);
-    ImGui::TextDisabled(dialog.fileExists ? "Current settings from ZKP.cfg"
-                                          : "No ZKP.cfg yet: showing the defaults");
+    ImGui::TextDisabled("%s", dialog.fileExists ? "Current settings from ZKP.cfg"
+                              : dialog.modesKnown
+                                  ? "No ZKP.cfg yet: starting from the display's mode"
+                                  : "No ZKP.cfg yet: showing the defaults");
     ImGui::Separator();
 
     ImGui::AlignTextToFramePadding();
@@ -71,16 +98,25 @@ bool drawConfigDialog(ConfigDialog& dialog) {
     ImGui::RadioButton("Windowed", &fullscreen, 0);
     dialog.settings.fullscreenFlag = static_cast<uint8_t>(fullscreen);
 
-    comboRow("Resolution", "##resolution", resolutionCount, resolutionCaption,
-             dialog.settings.resolutionIndex);
-    comboRow("Colour depth", "##depth", colorDepthCount, colorDepthCaption,
+    const bool known = dialog.modesKnown;
+    comboRow("Resolution", "##resolution",
+             known ? offeredResolutions(dialog.modes, fullscreen == 1)
+                   : everyIndex(resolutionCount),
+             resolutionCaption, dialog.settings.resolutionIndex);
+    comboRow("Colour depth", "##depth", everyIndex(colorDepthCount), colorDepthCaption,
              dialog.settings.colorDepthIndex);
-    comboRow("Refresh rate", "##refresh", refreshCount, refreshCaption,
-             dialog.settings.refreshIndex);
+    comboRow("Refresh rate", "##refresh",
+             known ? offeredRefreshRates(dialog.modes, dialog.settings.resolutionIndex)
+                   : everyIndex(refreshCount),
+             refreshCaption, dialog.settings.refreshIndex);
 
     ImGui::Separator();
+    const ImVec4 warning(1.0f, 0.4f, 0.35f, 1.0f);
+    std::string notOffered;
     if (!dialog.error.empty())
-        ImGui::TextColored(ImVec4(1.0f, 0.4f, 0.35f, 1.0f), "%s", dialog.error.c_str());
+        ImGui::TextColored(warning, "%s", dialog.error.c_str());
+    else if (known && !fullscreenOffered(dialog.settings, dialog.modes, notOffered))
+        ImGui::TextColored(warning, "This display does not offer that mode.");
 
     // The buttons sit in the bottom right corner, whether or not an error shows.
     const ImVec2 buttonSize(90.0f, ImGui::GetFrameHeight());

@@ -1,6 +1,7 @@
 #pragma once
 // The settings window's contents, drawn with Dear ImGui each frame.
 
+#include "platform/display_modes.h"
 #include "shell/display_settings.h"
 
 #include <functional>
@@ -11,6 +12,8 @@ extern const char* const configDialogTitle; // "Quillmark display settings"
 struct ConfigDialog {
     DisplaySettings settings; // what the controls show: indices inside their tables
     bool fileExists = false;
+    DisplayModes modes;      // what the display offers, when known
+    bool modesKnown = false; // otherwise every table entry is offered
     bool saved = false;
     std::string error;        // the last failed save, shown until the next attempt
     bool listWasOpen = false; // a combo list was open at the end of the last frame
@@ -18,8 +21,10 @@ struct ConfigDialog {
     std::function<bool(const DisplaySettings&, std::string&)> save;
 };
 
-// Sets the dialog up for the settings in the file (or the defaults).
-ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists);
+// Sets the dialog up for the settings in the file (or the defaults), offering
+// what `modes` offers (everything when null).
+ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists,
+                              const DisplayModes* modes = nullptr);
 
 // Draws one frame between ImGui's NewFrame and Render. False once the dialog
 // is finished: saved, cancelled or dismissed with Escape. Enter saves.

@@ -6,6 +6,7 @@
 #include "config_settings.h"
 
 #include "platform/dialog_window.h"
+#include "platform/display_modes.h"
 
 #include <cstdio>
 #include <string>
@@ -17,6 +18,23 @@ constexpr int dialogHeight = 236;
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "config.exe: %s\n", message.c_str());
+}
+
+// Refuses a fullscreen mode the display does not offer. With no display to
+// ask there is nothing to check against: say so, and let it pass.
+bool checkAgainstDisplay(const DisplaySettings& settings, std::string& error) {
+    if (!chooseDisplay(settings).fullscreen)
+        return true;
+    DisplayModes modes;
+    std::string reason;
+    if (!queryDisplayModes(modes, &reason)) {
+        std::fprintf(stderr,
+                     "config.exe: warning: cannot ask the display which modes it offers (%s); "
+                     "writing the settings as given\n",
+                     reason.c_str());
+        return true;
+    }
+    return fullscreenOffered(settings, modes, error);
 }
 
 } // namespace
@@ -42,6 +60,10 @@ int main(int argc, char** argv) {
 
     if (changesSettings(options)) {
         applyConfigOptions(options, settings);
+        if (!options.force && !checkAgainstDisplay(settings, error)) {
+            fail(error + "\nNothing was written. Give --force to write it anyway.");
+            return 2;
+        }
         if (!writeSettingsFile(displaySettingsPath, settings, error)) {
             fail(error + "\nThe file was left as it was.");
             return 1;
@@ -54,7 +76,12 @@ int main(int argc, char** argv) {
     if (changesSettings(options) || options.show)
         return 0;
 
-    ConfigDialog dialog = makeConfigDialog(settings, info.exists);
+    // The window shows what this display has; a new file starts from its mode.
+    DisplayModes modes;
+    const bool modesKnown = queryDisplayModes(modes);
+    if (modesKnown && !info.exists)
+        settings = settingsNearestDesktop(modes);
+    ConfigDialog dialog = makeConfigDialog(settings, info.exists, modesKnown ? &modes : nullptr);
     dialog.save = [](const DisplaySettings& chosen, std::string& saveError) {
         return writeSettingsFile(displaySettingsPath, chosen, saveError);
     };

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -104,6 +105,10 @@ bool parseConfigArguments(int argc, const char* const* argv, ConfigOptions& opti
         const std::string argument = argv[i];
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+            continue;
+        }
+        if (argument == "--force") {
+            options.force = true;
             continue;
         }
         if (argument == "--show") {
@@ -230,6 +235,66 @@ DisplaySettings normalizedSettings(const DisplaySettings& settings) {
     return result;
 }
 
+bool fullscreenOffered(const DisplaySettings& settings, const DisplayModes& modes,
+                       std::string& reason) {
+    const DisplayChoice choice = chooseDisplay(settings);
+    if (!choice.fullscreen || modeOffered(modes, choice.width, choice.height, choice.frequency))
+        return true;
+    reason = notOfferedReason(modes, choice.width, choice.height, choice.frequency);
+    return false;
+}
+
+std::vector<int32_t> offeredResolutions(const DisplayModes& modes, bool fullscreen) {
+    std::vector<int32_t> indices;
+    for (int32_t i = 0; i < resolutionCount; ++i) {
+        int32_t width = 0;
+        int32_t height = 0;
+        resolutionForIndex(i, width, height);
+        const bool fits = width <= modes.desktop.width && height <= modes.desktop.height;
+        if (fullscreen ? modeOffered(modes, width, height, 0) : fits)
+            indices.push_back(i);
+    }
+    return indices;
+}
+
+std::vector<int32_t> offeredRefreshRates(const DisplayModes& modes, int32_t resolutionIndex) {
+    int32_t width = 0;
+    int32_t height = 0;
+    resolutionForIndex(resolutionIndex, width, height);
+    std::vector<int32_t> indices;
+    for (int32_t i = 0; i < keepRateIndex; ++i)
+        if (modeOffered(modes, width, height, refreshForIndex(i)))
+            indices.push_back(i);
+    indices.push_back(keepRateIndex);
+    return indices;
+}
+
+DisplaySettings settingsNearestDesktop(const DisplayModes& modes) {
+    DisplaySettings settings;
+    settings.colorDepthIndex = 1;
+    settings.refreshIndex = keepRateIndex;
+    std::vector<int32_t> sizes = offeredResolutions(modes, true);
+    settings.fullscreenFlag = sizes.empty() ? 0 : 1;
+    if (sizes.empty()) {
+        sizes = offeredResolutions(modes, false); // fitting, smallest first
+        settings.resolutionIndex = sizes.empty() ? 0 : sizes.back();
+        return settings;
+    }
+    int64_t best = -1;
+    for (int32_t i : sizes) {
+        int32_t width = 0;
+        int32_t height = 0;
+        resolutionForIndex(i, width, height);
+        const int64_t distance = std::abs(int64_t{width} - modes.desktop.width) +
+                                 std::abs(int64_t{height} - modes.desktop.height);
+        if (best < 0 || distance < best) {
+            best = distance;
+            settings.resolutionIndex = i;
+        }
+    }
+    return settings;
+}
+
 std::string resolutionCaption(int32_t index) {
     int32_t width = 0;
     int32_t height = 0;
@@ -286,11 +351,14 @@ std::string configUsage() {
            "Chooses the display mode Quillmark starts in and keeps it in ZKP.cfg in the\n"
            "working directory.\n"
            "\n"
-           "Without options it opens a window showing the current settings (the defaults\n"
-           "when there is no ZKP.cfg); Save writes the file, Cancel or Escape leaves it.\n"
+           "Without options it opens a window showing the current settings, offering\n"
+           "only the modes the display has (with no ZKP.cfg, the mode nearest the\n"
+           "desktop's); Save writes the file, Cancel or Escape leaves it.\n"
            "\n"
            "With options it writes the file without a window. Settings not given keep\n"
-           "their current values.\n"
+           "their current values. A fullscreen mode the display does not offer (its\n"
+           "size, or its rate unless 'keep') is refused unless --force is given; with\n"
+           "no display to ask, the settings are written as given.\n"
            "  --fullscreen | --windowed\n"
            "  --resolution WxH   " +
            resolutionChoices() +
@@ -299,10 +367,12 @@ std::string configUsage() {
            "  --refresh HZ       " +
            refreshChoices() +
            " (keep the display's current rate)\n"
+           "  --force            write a fullscreen mode this display does not offer\n"
            "  --show             print the current settings (after any change)\n"
            "  --help             print this text\n"
            "\n"
-           "Defaults: fullscreen, 1024x768, 32 bits, 75 Hz. Exit status 0 on success,\n"
-           "1 when the file cannot be read or written or no window can be shown,\n"
-           "2 for bad arguments; nothing is written on failure.\n";
+           "Without ZKP.cfg, Quillmark itself uses fullscreen, 1024x768, 32 bits, 75 Hz.\n"
+           "Exit status 0 on success, 1 when the file cannot be read or written or no\n"
+           "window can be shown, 2 for bad arguments or a mode the display does not\n"
+           "offer; nothing is written on failure.\n";
 }

@@ -2,16 +2,19 @@
 // What config.exe knows about ZKP.cfg beyond its bytes: the command line that
 // sets it, reading the current file, and the words that describe its values.
 
+#include "platform/display_modes.h"
 #include "shell/display_settings.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct ConfigOptions {
     bool help = false;
     bool show = false;
+    bool force = false; // write a fullscreen mode the display does not offer
     std::optional<bool> fullscreen;
     std::optional<int32_t> resolutionIndex;
     std::optional<int32_t> colorDepthIndex;
@@ -50,6 +53,23 @@ bool writeSettingsFile(const char* path, const DisplaySettings& settings, std::s
 // The settings the program would act on, as table indices that exist: an
 // index outside its table becomes its default's, a flag other than 1 becomes 0.
 DisplaySettings normalizedSettings(const DisplaySettings& settings);
+
+// Whether the program could start in the mode the settings ask for: always
+// when windowed; fullscreen needs the size offered, and the rate unless it
+// is "keep". When not, `reason` names the mode and what the display offers.
+bool fullscreenOffered(const DisplaySettings& settings, const DisplayModes& modes,
+                       std::string& reason);
+
+// For a new file: the table entries nearest the desktop's mode. Fullscreen at
+// the offered table size nearest the desktop's, keeping the current rate;
+// windowed at the largest table size that fits when no table size is offered.
+DisplaySettings settingsNearestDesktop(const DisplayModes& modes);
+
+// The table indices worth offering on this display, in table order:
+// resolutions offered fullscreen (windowed: those that fit on the desktop),
+// and the refresh rates offered at the settings' resolution, with "keep".
+std::vector<int32_t> offeredResolutions(const DisplayModes& modes, bool fullscreen);
+std::vector<int32_t> offeredRefreshRates(const DisplayModes& modes, int32_t resolutionIndex);
 
 // Captions for the table entries, e.g. "1024 × 768", "32 bits", "75 Hz",
 // "Keep the current rate". The index must be inside its table.
