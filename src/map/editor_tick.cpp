@@ -1,5 +1,7 @@
 #include "map/editor_tick.h"
 
+#include "map/hex_grid.h"
+
 #include <cmath>
 
 namespace {
@@ -64,14 +66,30 @@ void applyEditKeys(const KeyState& keys, EditorState& editor, HexMap& map, int r
         editValue(map.height.cell[row][column], -0.5f, [](float v) { return v < 0.0f ? 0.0f : v; });
 }
 
-// A row step moves the hex centre 1.5 along x and 0.87 along z, since even
-// rows sit half a hex further along z than odd ones.
+// A row step moves the hex centre a row step along x and half a column step
+// along z, since even rows sit half a column further along z than odd ones.
 void followRowStep(CameraState& camera, int newRow, float xStep) {
     camera.targetX += xStep;
     if (newRow % 2 == 0)
-        camera.targetZ -= 0.87f;
+        camera.targetZ -= hexHalfColumnStep;
     else
-        camera.targetZ += 0.87f;
+        camera.targetZ += hexHalfColumnStep;
+}
+
+// One arrow key: on a press the cursor coordinate moves one `step` (+1 or -1)
+// toward `edge`, or is set to `edge` when the move would pass it. True when
+// the cursor moved, so the camera follows.
+bool arrowMove(const KeyState& keys, int code, int16_t& latch, int16_t& cursor, int step,
+               int edge) {
+    if (!pressedOnce(keys, code, latch))
+        return false;
+    const int next = cursor + step;
+    if (step > 0 ? next > edge : next < edge) {
+        cursor = static_cast<int16_t>(edge);
+        return false;
+    }
+    cursor = static_cast<int16_t>(next);
+    return true;
 }
 
 } // namespace
@@ -119,38 +137,15 @@ void runEditorTick(const KeyState& keys, EditorState& editor, CameraState& camer
 
     // Arrows: a move on the first tick of a press, then one every 250 ticks.
     // The latch is set also when the cursor is at the edge and cannot move.
-    if (pressedOnce(keys, vkRight, editor.keyLatch[latchRight])) {
-        if (editor.cursorRow + 1 > mapRows - 1) {
-            editor.cursorRow = mapRows - 1;
-        } else {
-            editor.cursorRow = static_cast<int16_t>(editor.cursorRow + 1);
-            followRowStep(camera, editor.cursorRow, -1.5f);
-        }
-    }
-    if (pressedOnce(keys, vkLeft, editor.keyLatch[latchLeft])) {
-        if (editor.cursorRow - 1 < 0) {
-            editor.cursorRow = 0;
-        } else {
-            editor.cursorRow = static_cast<int16_t>(editor.cursorRow - 1);
-            followRowStep(camera, editor.cursorRow, 1.5f);
-        }
-    }
-    if (pressedOnce(keys, vkUp, editor.keyLatch[latchUp])) {
-        if (editor.cursorColumn - 1 < 0) {
-            editor.cursorColumn = 0;
-        } else {
-            editor.cursorColumn = static_cast<int16_t>(editor.cursorColumn - 1);
-            camera.targetZ += 1.74f;
-        }
-    }
-    if (pressedOnce(keys, vkDown, editor.keyLatch[latchDown])) {
-        if (editor.cursorColumn + 1 > mapColumns - 1) {
-            editor.cursorColumn = mapColumns - 1;
-        } else {
-            editor.cursorColumn = static_cast<int16_t>(editor.cursorColumn + 1);
-            camera.targetZ -= 1.74f;
-        }
-    }
+    int16_t* const latches = editor.keyLatch;
+    if (arrowMove(keys, vkRight, latches[latchRight], editor.cursorRow, 1, mapRows - 1))
+        followRowStep(camera, editor.cursorRow, -hexRowStep);
+    if (arrowMove(keys, vkLeft, latches[latchLeft], editor.cursorRow, -1, 0))
+        followRowStep(camera, editor.cursorRow, hexRowStep);
+    if (arrowMove(keys, vkUp, latches[latchUp], editor.cursorColumn, -1, 0))
+        camera.targetZ += hexColumnStep;
+    if (arrowMove(keys, vkDown, latches[latchDown], editor.cursorColumn, 1, mapColumns - 1))
+        camera.targetZ -= hexColumnStep;
 
     bob.offset = bob.offset + bob.velocity;
     bob.velocity = bob.velocity - 0.000005f;

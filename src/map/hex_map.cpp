@@ -1,5 +1,7 @@
 #include "map/hex_map.h"
 
+#include "map/hex_grid.h"
+
 MapLayer& mapLayer(HexMap& map, int layer) {
     switch (layer) {
     case 0:
@@ -27,9 +29,10 @@ void clearHexMap(HexMap& map) {
 }
 
 float hexCentreX(int row) {
-    return 1.5f * static_cast<float>(row + 1);
+    return hexRowStep * static_cast<float>(row + 1);
 }
 
 float hexCentreZ(int row, int column) {
-    return 1.74f * static_cast<float>(column + 1) + (row % 2 == 0 ? 0.87f : 0.0f);
+    return hexColumnStep * static_cast<float>(column + 1) +
+           (row % 2 == 0 ? hexHalfColumnStep : 0.0f);
 }

@@ -1,5 +1,6 @@
 #include "map/scene.h"
 
+#include "map/hex_grid.h"
 #include "map/map_file.h"
 #include "platform/mouse.h"
 
@@ -113,7 +114,7 @@ int drawSceneFrom(const SceneState& scene, const AssetSet& assets) {
 
     for (int row = 0; row < mapRows; ++row) {
         const bool evenRow = row % 2 == 0;
-        glTranslatef(1.5f, 0.0f, evenRow ? 0.87f : 0.0f);
+        glTranslatef(hexRowStep, 0.0f, evenRow ? hexHalfColumnStep : 0.0f);
         for (int column = 0; column < mapColumns; ++column) {
             // Each value read once, so a translation and its undoing match.
             const float height = placementValue(map.height.cell[row][column]);
@@ -125,7 +126,7 @@ int drawSceneFrom(const SceneState& scene, const AssetSet& assets) {
             const float object = map.object.cell[row][column];
             const float unit = map.unit.cell[row][column];
 
-            glTranslatef(0.0f, 0.0f, 1.74f);
+            glTranslatef(0.0f, 0.0f, hexColumnStep);
             glTranslatef(0.0f, height, 0.0f);
             if (water > 0.0f)
                 glTranslatef(0.0f, -(water - 1.0f) * 0.5f, 0.0f);
@@ -162,9 +163,9 @@ int drawSceneFrom(const SceneState& scene, const AssetSet& assets) {
 
             glTranslatef(0.0f, -height, 0.0f);
         }
-        glTranslatef(0.0f, 0.0f, -19.14f);
+        glTranslatef(0.0f, 0.0f, -hexRowLength);
         if (evenRow)
-            glTranslatef(0.0f, 0.0f, -0.87f);
+            glTranslatef(0.0f, 0.0f, -hexHalfColumnStep);
     }
     return 1;
 }

@@ -6,12 +6,14 @@
 // moves the texture by (1, 0) and (0.5, 0.5); every texture repeats with
 // exactly those steps, so tiles of one kind join without seams.
 
+#include "map/hex_grid.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr float textureSpanS = 1.74f; // world units along z per texture repeat
-constexpr float textureSpanT = 3.0f;  // world units along x per texture repeat
+constexpr float textureSpanS = hexColumnStep;  // world units along z per texture repeat
+constexpr float textureSpanT = 2 * hexRowStep; // world units along x per texture repeat
 
 // How a texture file is stored: the BMP forms the program decodes.
 enum class BmpForm {

@@ -14,9 +14,6 @@ struct Vec3 {
     float x = 0, y = 0, z = 0;
 };
 
-inline Vec3 vec3(float x, float y, float z) {
-    return Vec3{x, y, z};
-}
 Vec3 operator+(Vec3 a, Vec3 b);
 Vec3 operator-(Vec3 a, Vec3 b);
 Vec3 operator*(Vec3 a, float k);
@@ -90,8 +87,3 @@ void addStrut(MeshBuilder& b, Vec3 from, Vec3 to, float radius, int sides = 4);
 // out by up to `jitter` of its radius (deterministic from `seed`).
 void addBlob(MeshBuilder& b, Vec3 centre, float rx, float ry, float rz, float jitter,
              uint32_t seed);
-
-// Number of triangles so far.
-inline size_t triangleCount(const MeshBuilder& b) {
-    return b.file.triangles.size();
-}
