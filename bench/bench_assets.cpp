@@ -3,7 +3,7 @@
 //
 //   bench_assets [GAME_DIR] [benchmark flags]
 
-#include "platform/message_box.h"
+#include "platform/platform_hooks.h"
 #include "shell/asset_loading.h"
 
 #include <benchmark/benchmark.h>
@@ -16,7 +16,7 @@ namespace {
 void BM_LoadDefaultAssetSet(benchmark::State& state) {
     for (auto _ : state) {
         AssetSet set;
-        if (!loadAssetSet(set)) {
+        if (!loadAssetSetInto(set)) {
             state.SkipWithError("Couldn't load the model data\\model.ms3d");
             break;
         }
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
         ++argv;
     }
     std::filesystem::current_path(gameDir);
-    setMessageSink([](const std::string&, const std::string&, MessageIcon) {});
+    platformHooks.showMessage = [](const std::string&, const std::string&, MessageIcon) {};
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     return 0;

@@ -2,7 +2,7 @@
 // files, printed side by side. The goal is a ratio (ours / stb) of at most 1.
 
 #include "image/bmp_image.h"
-#include "platform/message_box.h"
+#include "platform/platform_hooks.h"
 
 #include <benchmark/benchmark.h>
 #include <stb/stb_image.h>
@@ -218,9 +218,10 @@ class RatioReporter : public benchmark::ConsoleReporter {
 } // namespace
 
 int main(int argc, char** argv) {
-    setMessageSink([](const std::string& caption, const std::string& text, MessageIcon) {
+    platformHooks.showMessage = [](const std::string& caption, const std::string& text,
+                                   MessageIcon) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    });
+    };
     for (const char* name : {"rgb24", "pal8", "rle8"}) {
         benchmark::RegisterBenchmark((std::string("BM_Ours/") + name).c_str(), BM_Ours, name)
             ->Unit(benchmark::kMicrosecond);

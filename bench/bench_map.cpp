@@ -67,10 +67,10 @@ void BM_MapLoad(benchmark::State& state) {
     const std::string path = benchMapPath();
     HexMap map;
     map.loadState = MapLoadState::loaded;
-    saveMapFile(map, path);
+    saveMapTo(map, path);
     for (auto _ : state) {
         HexMap loaded;
-        loadMapFile(loaded, path);
+        loadMapFrom(loaded, path);
         benchmark::DoNotOptimize(loaded.height.cell[0][0]);
     }
 }
@@ -83,7 +83,7 @@ void BM_MapSave(benchmark::State& state) {
     HexMap map;
     map.loadState = MapLoadState::loaded;
     for (auto _ : state) {
-        if (!saveMapFile(map, path))
+        if (!saveMapTo(map, path))
             state.SkipWithError("save failed");
     }
 }

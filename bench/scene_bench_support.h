@@ -3,7 +3,7 @@
 // sample map, drawn offscreen at 1024 x 768.
 
 #include "map/scene.h"
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "shell/asset_loading.h"
 #include "shell/gl_window.h"
 
@@ -27,7 +27,7 @@ struct SceneBench {
             std::fprintf(stderr, "cannot enter %s\n", gameDir.c_str());
             return false;
         }
-        if (!loadAssetSet(assets)) {
+        if (!loadAssetSetInto(assets)) {
             std::fprintf(stderr, "Couldn't load the model data\\model.ms3d\n");
             return false;
         }
@@ -37,7 +37,7 @@ struct SceneBench {
             return false;
         }
         resizeScene(width, height);
-        initScene(shared, assets, "data/quillmark.map");
+        initSceneState(shared, assets, "data/quillmark.map");
         return true;
     }
     std::string renderer() const {

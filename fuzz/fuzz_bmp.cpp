@@ -5,7 +5,7 @@
 // and message must agree with the in-memory decode.
 
 #include "image/bmp_image.h"
-#include "platform/message_box.h"
+#include "platform/platform_hooks.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,11 +26,12 @@ LastMessage lastMessage;
 
 // Messages are caught here: nothing may print for every input or wait on a box.
 bool silenceMessages() {
-    setMessageSink([](const std::string& caption, const std::string& text, MessageIcon) {
+    platformHooks.showMessage = [](const std::string& caption, const std::string& text,
+                                   MessageIcon) {
         ++lastMessage.count;
         lastMessage.caption = caption;
         lastMessage.text = text;
-    });
+    };
     return true;
 }
 

@@ -2,7 +2,7 @@
 // bytes hold is taken from them, the others keep their defaults; whatever the
 // indices, the chosen mode is one of the tables' entries or the default.
 
-#include "shell/display_settings.h"
+#include "platform/display_settings_file.h"
 
 #include <cstdint>
 #include <cstring>

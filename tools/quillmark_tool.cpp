@@ -1,6 +1,7 @@
 // quillmark-tool: command-line helpers that share the editor's own code.
 
 #include "platform/message_box.h"
+#include "platform/platform_hooks.h"
 #include "tool_commands.h"
 
 #include <cstdio>
@@ -33,9 +34,10 @@ void printUsage(std::FILE* out) {
 
 int main(int argc, char** argv) {
     // A command-line tool reports on stderr; it never waits on a box.
-    setMessageSink([](const std::string& caption, const std::string& text, MessageIcon) {
+    platformHooks.showMessage = [](const std::string& caption, const std::string& text,
+                                   MessageIcon) {
         std::fprintf(stderr, "%s\n", formatMessageLine(caption, text).c_str());
-    });
+    };
     if (argc < 2) {
         printUsage(stderr);
         return 2;

@@ -2,7 +2,7 @@
 
 #include "map/map_file.h"
 #include "map/scene.h"
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "shell/asset_loading.h"
 #include "shell/gl_window.h"
 
@@ -46,7 +46,7 @@ bool renderSnapshot(const SnapshotOptions& options, SnapshotImage& image, std::s
     }
 
     static AssetSet assets; // models live until the process ends
-    if (!loadAssetSet(assets)) {
+    if (!loadAssetSetInto(assets)) {
         error = "Couldn't load the model data\\model.ms3d";
         return false;
     }
@@ -57,7 +57,7 @@ bool renderSnapshot(const SnapshotOptions& options, SnapshotImage& image, std::s
     resizeScene(options.width, options.height);
 
     SharedSceneState shared;
-    initScene(shared, assets, mapPath);
+    initSceneState(shared, assets, mapPath);
     SceneState scene = shared.state;
     scene.editor.cursorRow = static_cast<int16_t>(options.cursorRow);
     scene.editor.cursorColumn = static_cast<int16_t>(options.cursorColumn);

@@ -2,6 +2,7 @@
 
 #include "image/bmp_image.h"
 #include "platform/message_box.h"
+#include "platform/platform_hooks.h"
 #include "tool_commands.h"
 
 #include <stb/stb_image_write.h>
@@ -77,16 +78,21 @@ std::string withoutTrailingNewline(std::string text) {
     return text;
 }
 
+std::vector<std::string> caughtMessages;
+
+void catchMessage(const std::string&, const std::string& text, MessageIcon) {
+    caughtMessages.push_back(text);
+}
+
 // Decodes through the program's own path, catching the message it would show.
 std::unique_ptr<RgbImage> decodeQuietly(const char* path, std::string& message) {
-    std::vector<std::string> messages;
-    const MessageSink previous =
-        setMessageSink([&messages](const std::string&, const std::string& text, MessageIcon) {
-            messages.push_back(text);
-        });
+    caughtMessages.clear();
+    const auto previous = platformHooks.showMessage;
+    platformHooks.showMessage = catchMessage;
     std::unique_ptr<RgbImage> image = decodeDibFile(path);
-    setMessageSink(previous);
-    message = messages.empty() ? std::string() : withoutTrailingNewline(messages.front());
+    platformHooks.showMessage = previous;
+    message =
+        caughtMessages.empty() ? std::string() : withoutTrailingNewline(caughtMessages.front());
     return image;
 }
 

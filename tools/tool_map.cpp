@@ -115,7 +115,7 @@ int importMap(const char* textPath, const char* mapPath) {
         return 1;
     }
     map.loadState = MapLoadState::loaded;
-    if (!saveMapFile(map, mapPath)) {
+    if (!saveMapTo(map, mapPath)) {
         std::fprintf(stderr, "quillmark-tool map import: cannot write %s: %s\n", mapPath,
                      std::strerror(errno));
         return 1;

@@ -453,7 +453,7 @@ std::unique_ptr<RgbImage> decodeDibFile(const char* path) {
 std::unique_ptr<RgbImage> loadBmpImage(const char* path) {
     if (path == nullptr)
         return nullptr;
-    // The probe: a file the runtime cannot open is silently no picture.
+    // A file that does not open gives no picture and no message; a bad one is reported.
     std::FILE* probe = std::fopen(path, "r");
     if (probe == nullptr)
         return nullptr;

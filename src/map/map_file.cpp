@@ -50,7 +50,7 @@ void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]) {
     }
 }
 
-void loadMapFile(HexMap& map, const std::string& path) {
+void loadMapFrom(HexMap& map, const std::string& path) {
     map.loadError = 0;
     errno = 0;
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -79,12 +79,12 @@ void loadMapFile(HexMap& map, const std::string& path) {
     map.loadState = MapLoadState::loaded;
 }
 
-bool saveMapFile(const HexMap& map, const std::string& path, FileWriteFn writeFn) {
+bool saveMapTo(const HexMap& map, const std::string& path) {
     if (map.loadState != MapLoadState::loaded) {
         errno = map.loadState == MapLoadState::unreadable ? map.loadError : EPERM;
         return false;
     }
     uint8_t bytes[mapFileSize];
     encodeMapBytes(map, bytes);
-    return writeFileAtomically(path, bytes, sizeof bytes, writeFn);
+    return writeFileAtomically(path, bytes, sizeof bytes);
 }

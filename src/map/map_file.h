@@ -29,10 +29,10 @@ void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]);
 // stay as they were and a save creates the file. Any other failure to open or
 // read leaves the layers as they were and marks the map unreadable, with the
 // errno in loadError. A short or long file counts as read.
-void loadMapFile(HexMap& map, const std::string& path);
+void loadMapFrom(HexMap& map, const std::string& path);
 
 // Writes the map to the file (see writeFileAtomically). Refused (false, file
 // untouched) unless the map was loaded: errno is the load's error when the
 // file was unreadable, EPERM before the load step. False too when the write
 // fails, errno saying why.
-bool saveMapFile(const HexMap& map, const std::string& path, FileWriteFn writeFn = nullptr);
+bool saveMapTo(const HexMap& map, const std::string& path);

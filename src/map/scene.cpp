@@ -48,7 +48,7 @@ int landModelForHeight(float height) {
     return static_cast<int>(2.0f * height);
 }
 
-int initScene(SharedSceneState& shared, AssetSet& assets, const std::string& mapPath) {
+int initSceneState(SharedSceneState& shared, AssetSet& assets, const std::string& mapPath) {
     warpMousePointer(320, 240);
     {
         std::lock_guard<std::mutex> lock(shared.mutex);
@@ -57,7 +57,7 @@ int initScene(SharedSceneState& shared, AssetSet& assets, const std::string& map
         s.camera = CameraState{};
         s.bob = MarkerBob{};
         clearHexMap(s.map);
-        loadMapFile(s.map, mapPath);
+        loadMapFrom(s.map, mapPath);
     }
 
     for (const auto& land : assets.landHex)

@@ -9,7 +9,7 @@
 // Once, with the window's context current: initial editor, camera and bob
 // state, the layers zeroed and the map file loaded, every model's textures
 // created in this context, the fixed render state. Returns 1.
-int initScene(SharedSceneState& shared, AssetSet& assets, const std::string& mapPath);
+int initSceneState(SharedSceneState& shared, AssetSet& assets, const std::string& mapPath);
 
 // The fixed GL state: texturing, smooth shading, clear values, depth test,
 // the light that moves with the eye, back-face culling. Call while the

@@ -1,4 +1,6 @@
-#include "atomic_file.h"
+#include "platform/atomic_file.h"
+
+#include "platform/platform_hooks.h"
 
 #include <atomic>
 #include <cerrno>
@@ -109,9 +111,9 @@ int createTemporary(const std::string& target, std::string& name) {
     return -1;
 }
 
-bool writeAll(int fd, const unsigned char* bytes, size_t size, FileWriteFn writeFn) {
+bool writeAll(int fd, const unsigned char* bytes, size_t size) {
     while (size > 0) {
-        const ssize_t written = writeFn(fd, bytes, size);
+        const ssize_t written = platformHooks.writeFile(fd, bytes, size);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -128,8 +130,7 @@ bool writeAll(int fd, const unsigned char* bytes, size_t size, FileWriteFn write
 }
 
 // The new file takes over the old one's owner, group and permission bits.
-bool fillTemporary(int fd, const struct stat* old, const unsigned char* bytes, size_t size,
-                   FileWriteFn writeFn) {
+bool fillTemporary(int fd, const struct stat* old, const unsigned char* bytes, size_t size) {
     if (old != nullptr) {
         // Owner first: a change of owner may clear set-id bits. Only root may
         // give a file away, and only a member may give it the group.
@@ -140,13 +141,13 @@ bool fillTemporary(int fd, const struct stat* old, const unsigned char* bytes, s
         if (::fchmod(fd, old->st_mode & 07777) != 0)
             return false;
     }
-    return writeAll(fd, bytes, size, writeFn) && ::fsync(fd) == 0;
+    return writeAll(fd, bytes, size) && ::fsync(fd) == 0;
 }
 
-bool writeInPlace(int fd, const unsigned char* bytes, size_t size, FileWriteFn writeFn) {
+bool writeInPlace(int fd, const unsigned char* bytes, size_t size) {
     const int flags = ::fcntl(fd, F_GETFL);
     return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 &&
-           ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes, size, writeFn) &&
+           ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes, size) &&
            ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
 }
 
@@ -156,10 +157,7 @@ bool refusedByFolder(int error) {
 
 } // namespace
 
-bool writeFileAtomically(const std::string& path, const void* data, size_t size,
-                         FileWriteFn writeFn) {
-    if (writeFn == nullptr)
-        writeFn = ::write;
+bool writeFileAtomically(const std::string& path, const void* data, size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
 
     std::string target;
@@ -192,11 +190,11 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
     const int tempFd = createTemporary(target, tempName);
     if (tempFd < 0) {
         if (existing.valid() && refusedByFolder(errno))
-            return writeInPlace(existing.get(), bytes, size, writeFn) && existing.close();
+            return writeInPlace(existing.get(), bytes, size) && existing.close();
         return false;
     }
 
-    bool ok = fillTemporary(tempFd, exists ? &info : nullptr, bytes, size, writeFn);
+    bool ok = fillTemporary(tempFd, exists ? &info : nullptr, bytes, size);
     int savedErrno = errno;
     if (::close(tempFd) != 0 && ok) {
         ok = false;
@@ -211,7 +209,7 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size,
     if (!ok) {
         ::unlink(tempName.c_str());
         if (renameRefused && existing.valid())
-            return writeInPlace(existing.get(), bytes, size, writeFn) && existing.close();
+            return writeInPlace(existing.get(), bytes, size) && existing.close();
         errno = savedErrno;
         return false;
     }

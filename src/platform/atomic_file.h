@@ -5,11 +5,6 @@
 
 #include <cstddef>
 #include <string>
-#include <sys/types.h>
-
-// Write primitive with the contract of POSIX write(2). Tests pass their own to
-// make a save fail part-way; the program uses the real one.
-using FileWriteFn = ssize_t (*)(int fd, const void* data, size_t size);
 
 // Replaces the contents of the file at `path` with `size` bytes, allowed
 // exactly where a plain write would be:
@@ -27,5 +22,5 @@ using FileWriteFn = ssize_t (*)(int fd, const void* data, size_t size);
 //   not atomic: a failure part-way can leave a mixture.
 // On any other failure `path` is left exactly as it was, no temporary file
 // remains, errno describes the failure and the result is false.
-bool writeFileAtomically(const std::string& path, const void* data, size_t size,
-                         FileWriteFn writeFn = nullptr);
+// The bytes go through platformHooks.writeFile.
+bool writeFileAtomically(const std::string& path, const void* data, size_t size);

@@ -1,5 +1,6 @@
 #include "platform/display_modes.h"
 
+#include "platform/platform_internal.h"
 #include "platform/window.h"
 
 #include <SDL.h>
@@ -19,8 +20,8 @@ bool queryDisplayModes(DisplayModes& modes, std::string* error) {
         for (int i = 0; i < count; ++i)
             if (SDL_GetDisplayMode(0, i, &mode) == 0)
                 modes.offered.push_back({mode.w, mode.h, mode.refresh_rate});
-    } else if (error != nullptr) {
-        *error = SDL_GetError();
+    } else {
+        setError(error, SDL_GetError());
     }
     if (!wasStarted)
         stopVideo();

@@ -1,21 +1,13 @@
 #include "platform/message_box.h"
 
+#include "platform/platform_hooks.h"
+#include "platform/platform_internal.h"
+
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstring>
-#include <mutex>
-#include <utility>
 
 namespace {
-
-std::mutex sinkMutex;
-MessageSink installedSink;
-
-bool noScreenDriver(const char* driver) {
-    return std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0 ||
-           std::strcmp(driver, "evdev") == 0;
-}
 
 bool nonEmptyVariable(const char* name) {
     const char* value = SDL_getenv(name);
@@ -28,23 +20,19 @@ bool nonEmptyVariable(const char* name) {
 bool videoHasDisplay() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         const char* requested = SDL_getenv("SDL_VIDEODRIVER");
-        if (requested != nullptr && noScreenDriver(requested))
+        if (requested != nullptr && !realDisplayDriver(requested))
             return false;
         return nonEmptyVariable("DISPLAY") || nonEmptyVariable("WAYLAND_DISPLAY");
     }
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || noScreenDriver(driver))
+    if (!realDisplayDriver(SDL_GetCurrentVideoDriver()))
         return false;
     return SDL_GetNumVideoDisplays() > 0;
 }
 
 } // namespace
 
-MessageSink setMessageSink(MessageSink sink) {
-    std::lock_guard<std::mutex> lock(sinkMutex);
-    MessageSink previous = std::move(installedSink);
-    installedSink = std::move(sink);
-    return previous;
+void showMessageBox(const std::string& caption, const std::string& text, MessageIcon icon) {
+    platformHooks.showMessage(caption, text, icon);
 }
 
 std::string formatMessageLine(const std::string& caption, const std::string& text) {
@@ -57,16 +45,7 @@ std::string formatMessageLine(const std::string& caption, const std::string& tex
     return caption + ": " + body;
 }
 
-void showMessageBox(const std::string& caption, const std::string& text, MessageIcon icon) {
-    MessageSink sink;
-    {
-        std::lock_guard<std::mutex> lock(sinkMutex);
-        sink = installedSink;
-    }
-    if (sink) {
-        sink(caption, text, icon);
-        return;
-    }
+void showSystemMessage(const std::string& caption, const std::string& text, MessageIcon icon) {
     const std::string line = formatMessageLine(caption, text);
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);

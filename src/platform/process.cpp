@@ -18,7 +18,8 @@ bool runnableFile(const std::string& path) {
            ::access(path.c_str(), X_OK) == 0;
 }
 
-// The working directory first, as the Windows search for a program does.
+// The working directory first: the game folder's own tool wins over any of
+// the same name on the PATH.
 std::string findProgram(const std::string& name) {
     if (name.find('/') != std::string::npos)
         return runnableFile(name) ? name : std::string();

@@ -1,114 +1,21 @@
 #include "platform/window.h"
 
 #include "platform/display_modes.h"
+#include "platform/key_mapping.h"
+#include "platform/platform_internal.h"
+#include "platform/window_internal.h"
 
-#include <SDL.h>
 #include <SDL_syswm.h>
-
-#include <cstring>
-
-struct PlatformWindow {
-    SDL_Window* window = nullptr;
-    bool fullscreen = false;
-    DisplayMode mode;       // fullscreen: the mode asked of the display
-    bool rateAsked = false; // ... with a rate of its own, not the one in force
-};
-
-struct PlatformGlContext {
-    SDL_GLContext context = nullptr;
-};
 
 namespace {
 
 uint32_t quitEventType = 0;
 
-void setError(std::string* error, const std::string& text) {
-    if (error != nullptr)
-        *error = text;
-}
-
-struct KeyMapping {
-    SDL_Keycode sdl;
-    int32_t virtualKey;
-};
-
-// SDL key codes to Windows virtual-key codes. Letters and digits follow the
-// keyboard layout (their SDL codes are the characters); the rest by position.
-const KeyMapping keyTable[] = {
-    {SDLK_BACKSPACE, 8},      {SDLK_TAB, 9},           {SDLK_CLEAR, 12},
-    {SDLK_RETURN, 13},        {SDLK_LSHIFT, 16},       {SDLK_RSHIFT, 16},
-    {SDLK_LCTRL, 17},         {SDLK_RCTRL, 17},        {SDLK_LALT, 18},
-    {SDLK_RALT, 18},          {SDLK_PAUSE, 19},        {SDLK_CAPSLOCK, 20},
-    {SDLK_ESCAPE, 27},        {SDLK_SPACE, 32},        {SDLK_PAGEUP, 33},
-    {SDLK_PAGEDOWN, 34},      {SDLK_END, 35},          {SDLK_HOME, 36},
-    {SDLK_LEFT, 37},          {SDLK_UP, 38},           {SDLK_RIGHT, 39},
-    {SDLK_DOWN, 40},          {SDLK_SELECT, 41},       {SDLK_EXECUTE, 43},
-    {SDLK_PRINTSCREEN, 44},   {SDLK_INSERT, 45},       {SDLK_DELETE, 46},
-    {SDLK_HELP, 47},          {SDLK_LGUI, 91},         {SDLK_RGUI, 92},
-    {SDLK_APPLICATION, 93},   {SDLK_SLEEP, 95},        {SDLK_KP_0, 96},
-    {SDLK_KP_1, 97},          {SDLK_KP_2, 98},         {SDLK_KP_3, 99},
-    {SDLK_KP_4, 100},         {SDLK_KP_5, 101},        {SDLK_KP_6, 102},
-    {SDLK_KP_7, 103},         {SDLK_KP_8, 104},        {SDLK_KP_9, 105},
-    {SDLK_KP_MULTIPLY, 106},  {SDLK_KP_PLUS, 107},     {SDLK_KP_ENTER, 13},
-    {SDLK_KP_MINUS, 109},     {SDLK_KP_PERIOD, 110},   {SDLK_KP_DECIMAL, 110},
-    {SDLK_KP_DIVIDE, 111},    {SDLK_KP_COMMA, 108},    {SDLK_F1, 112},
-    {SDLK_F2, 113},           {SDLK_F3, 114},          {SDLK_F4, 115},
-    {SDLK_F5, 116},           {SDLK_F6, 117},          {SDLK_F7, 118},
-    {SDLK_F8, 119},           {SDLK_F9, 120},          {SDLK_F10, 121},
-    {SDLK_F11, 122},          {SDLK_F12, 123},         {SDLK_F13, 124},
-    {SDLK_F14, 125},          {SDLK_F15, 126},         {SDLK_F16, 127},
-    {SDLK_F17, 128},          {SDLK_F18, 129},         {SDLK_F19, 130},
-    {SDLK_F20, 131},          {SDLK_F21, 132},         {SDLK_F22, 133},
-    {SDLK_F23, 134},          {SDLK_F24, 135},         {SDLK_NUMLOCKCLEAR, 144},
-    {SDLK_SCROLLLOCK, 145},   {SDLK_AC_BACK, 166},     {SDLK_AC_FORWARD, 167},
-    {SDLK_AC_REFRESH, 168},   {SDLK_AC_STOP, 169},     {SDLK_AC_SEARCH, 170},
-    {SDLK_AC_BOOKMARKS, 171}, {SDLK_AC_HOME, 172},     {SDLK_MUTE, 173},
-    {SDLK_VOLUMEDOWN, 174},   {SDLK_VOLUMEUP, 175},    {SDLK_AUDIONEXT, 176},
-    {SDLK_AUDIOPREV, 177},    {SDLK_AUDIOSTOP, 178},   {SDLK_AUDIOPLAY, 179},
-    {SDLK_MAIL, 180},         {SDLK_MEDIASELECT, 181}, {SDLK_SEMICOLON, 186},
-    {SDLK_COLON, 186},        {SDLK_EQUALS, 187},      {SDLK_PLUS, 187},
-    {SDLK_COMMA, 188},        {SDLK_LESS, 188},        {SDLK_MINUS, 189},
-    {SDLK_UNDERSCORE, 189},   {SDLK_PERIOD, 190},      {SDLK_GREATER, 190},
-    {SDLK_SLASH, 191},        {SDLK_QUESTION, 191},    {SDLK_BACKQUOTE, 192},
-    {SDLK_LEFTBRACKET, 219},  {SDLK_BACKSLASH, 220},   {SDLK_RIGHTBRACKET, 221},
-    {SDLK_QUOTE, 222},        {SDLK_QUOTEDBL, 222},    {SDLK_CRSEL, 247},
-    {SDLK_EXSEL, 248},        {SDLK_CLEARAGAIN, 254},
-};
-
 bool isSystemKey(SDL_Keycode key, uint16_t modifiers) {
     return key == SDLK_LALT || key == SDLK_RALT || key == SDLK_F10 || (modifiers & KMOD_ALT) != 0;
 }
 
-bool realDisplayDriver(const char* driver) {
-    return driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
-           std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "evdev") != 0;
-}
-
 } // namespace
-
-int32_t virtualKeyForSdlKey(int32_t sdlKeycode, int32_t sdlScancode) {
-    if (sdlKeycode >= SDLK_a && sdlKeycode <= SDLK_z)
-        return 'A' + (sdlKeycode - SDLK_a);
-    if (sdlKeycode >= SDLK_0 && sdlKeycode <= SDLK_9)
-        return '0' + (sdlKeycode - SDLK_0);
-    // A layout whose letters are not Latin (Russian, Greek, ...) gives the
-    // letter keys their own characters; they keep their letter codes by
-    // position, so the edit keys work on every layout.
-    const bool nonAsciiSymbol =
-        sdlKeycode == SDLK_UNKNOWN || (sdlKeycode > 127 && (sdlKeycode & SDLK_SCANCODE_MASK) == 0);
-    if (nonAsciiSymbol) {
-        if (sdlScancode >= SDL_SCANCODE_A && sdlScancode <= SDL_SCANCODE_Z)
-            return 'A' + (sdlScancode - SDL_SCANCODE_A);
-        if (sdlScancode >= SDL_SCANCODE_1 && sdlScancode <= SDL_SCANCODE_9)
-            return '1' + (sdlScancode - SDL_SCANCODE_1);
-        if (sdlScancode == SDL_SCANCODE_0)
-            return '0';
-    }
-    for (const KeyMapping& mapping : keyTable)
-        if (mapping.sdl == sdlKeycode)
-            return mapping.virtualKey;
-    return 0;
-}
 
 bool startVideo(std::string* error) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
@@ -164,7 +71,7 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, sixteen ? 6 : 8);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, sixteen ? 5 : 8);
     SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, request.depthBits);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_ACCUM_GREEN_SIZE, 0);
@@ -192,9 +99,13 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
     mode.refresh_rate = chosen.refreshRate;
 
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    flags |= request.fullscreen ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_RESIZABLE;
-    SDL_Window* window =
-        SDL_CreateWindow(request.title.c_str(), 0, 0, request.width, request.height, flags);
+    if (request.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN;
+    else
+        flags |= request.dialog ? SDL_WINDOW_ALLOW_HIGHDPI : SDL_WINDOW_RESIZABLE;
+    const int position = request.dialog ? SDL_WINDOWPOS_CENTERED : 0;
+    SDL_Window* window = SDL_CreateWindow(request.title.c_str(), position, position, request.width,
+                                          request.height, flags);
     if (window == nullptr) {
         setError(error, SDL_GetError());
         return nullptr;
@@ -254,10 +165,6 @@ bool showPlatformWindow(PlatformWindow* window, std::string* error) {
     return false;
 }
 
-uint32_t platformWindowId(PlatformWindow* window) {
-    return SDL_GetWindowID(window->window);
-}
-
 unsigned long platformNativeWindowId(PlatformWindow* window) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
@@ -300,8 +207,16 @@ void swapPlatformWindow(PlatformWindow* window) {
 }
 
 bool pollPlatformEvent(PlatformEvent& event) {
-    SDL_Event e;
-    if (SDL_WasInit(SDL_INIT_EVENTS) == 0 || SDL_PollEvent(&e) == 0)
+    SDL_Event raw;
+    return takePlatformEvent(raw, event, 0);
+}
+
+bool takePlatformEvent(SDL_Event& e, PlatformEvent& event, int timeoutMilliseconds) {
+    if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
+        return false;
+    const int taken =
+        timeoutMilliseconds > 0 ? SDL_WaitEventTimeout(&e, timeoutMilliseconds) : SDL_PollEvent(&e);
+    if (taken == 0)
         return false;
     event = PlatformEvent{};
     if (quitEventType != 0 && e.type == quitEventType) {
@@ -367,8 +282,8 @@ void postQuitEvent(int32_t code) {
     SDL_PushEvent(&e);
 }
 
-void holdOffScreenSaver(bool holdOff) {
-    if (holdOff)
+void suspendScreenSaver(bool suspend) {
+    if (suspend)
         SDL_DisableScreenSaver();
     else
         SDL_EnableScreenSaver();

@@ -1,8 +1,8 @@
 #pragma once
-// The program's one window with its OpenGL context, display modes, and the
-// event queue, over SDL2. Events reach the caller already translated to the
-// terms the program works in: Windows virtual-key codes, close requests,
-// minimise and restore.
+// A window with its OpenGL context (the editor's, or a tool's dialog),
+// display modes, and the event queue, over SDL2. Events reach the caller
+// already translated to the terms the program works in: Windows virtual-key
+// codes, close requests, minimise and restore.
 
 #include <cstdint>
 #include <string>
@@ -50,13 +50,15 @@ struct WindowRequest {
     std::string title;
     int32_t width = 640;
     int32_t height = 480;
-    int32_t bits = 32;     // 16 gives a 5/6/5 colour buffer, else 8/8/8
-    int32_t frequency = 0; // fullscreen refresh rate; 0 asks for none in particular
+    int32_t bits = 32;      // 16 gives a 5/6/5 colour buffer, else 8/8/8
+    int32_t depthBits = 16; // the depth buffer; 0 for none
+    int32_t frequency = 0;  // fullscreen refresh rate; 0 asks for none in particular
     bool fullscreen = false;
+    bool dialog = false; // a tool's dialog: centred, fixed size, sharp on high-density screens
 };
 
-// Creates the window, hidden, with a double-buffered RGB pixel format and a
-// 16-bit depth buffer. Fullscreen chooses the display mode (failing when the
+// Creates the window, hidden, with a double-buffered RGB pixel format and the
+// depth buffer asked for. Fullscreen chooses the display mode (failing when the
 // display does not offer it) and hides the mouse cursor; the display
 // switches when the window is shown.
 PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* error = nullptr);
@@ -66,7 +68,6 @@ void destroyPlatformWindow(PlatformWindow* window);
 // Shows, raises and focuses the window. A fullscreen window fails (with the
 // reason) when the display is not in the mode it asked for afterwards.
 bool showPlatformWindow(PlatformWindow* window, std::string* error = nullptr);
-uint32_t platformWindowId(PlatformWindow* window);
 // The X11 window id, for tests and tools that drive the window from outside.
 unsigned long platformNativeWindowId(PlatformWindow* window);
 
@@ -82,9 +83,4 @@ bool pollPlatformEvent(PlatformEvent& event);
 void postQuitEvent(int32_t code);
 
 // Keeps the screensaver and display power-saving off (or lets them run).
-void holdOffScreenSaver(bool holdOff);
-
-// Windows virtual-key code for an SDL key code and the key's position (SDL
-// scancode), 0 when there is none. Letters and digits follow the layout;
-// where the layout's symbol is not ASCII, they go by position.
-int32_t virtualKeyForSdlKey(int32_t sdlKeycode, int32_t sdlScancode);
+void suspendScreenSaver(bool suspend);

@@ -1,6 +1,7 @@
 #include "shell/asset_loading.h"
 
 #include "shell/program_state.h"
+#include "shell/shell_hooks.h"
 
 #include <cstdio>
 
@@ -22,14 +23,14 @@ bool loadFixedModel(std::unique_ptr<MeshModel>& slot, const char* path, const ch
 // Numbered files are looked for from 0 up; the first gap ends the series,
 // and files beyond it are never opened.
 bool loadSeries(std::unique_ptr<MeshModel> (&models)[maxNumberedModels], int16_t& count,
-                const char* pattern, ModelFileProbe probe) {
+                const char* pattern) {
     char name[1000];
     count = 0;
     for (auto& model : models)
         model = std::make_unique<Ms3dModel>();
     for (int i = 0; i < maxNumberedModels; ++i) {
         std::snprintf(name, sizeof name, pattern, i);
-        if (!probe(name))
+        if (!shellHooks.probeModelFile(name))
             break;
         ++count; // counts the model being loaded, also when it then fails
         if (!models[i]->loadModel(name, nullptr))
@@ -40,7 +41,7 @@ bool loadSeries(std::unique_ptr<MeshModel> (&models)[maxNumberedModels], int16_t
 
 } // namespace
 
-bool loadAssetSet(AssetSet& set, ModelFileProbe probe) {
+bool loadAssetSetInto(AssetSet& set) {
     static const char* const landTextures[landHexCount] = {
         "land0.bmp", "land1.bmp", "land2.bmp", "land3.bmp", "land4.bmp", "land5.bmp", "land6.bmp"};
     for (int i = 0; i < landHexCount; ++i)
@@ -51,11 +52,11 @@ bool loadAssetSet(AssetSet& set, ModelFileProbe probe) {
         !loadFixedModel(set.arrow, "data/Arrow.ms3d", nullptr) ||
         !loadFixedModel(set.arrowEdit, "data/Arrow_edit.ms3d", nullptr))
         return false;
-    if (!loadSeries(set.objectModels, set.objectCount, "data/object%04d.ms3d", probe))
+    if (!loadSeries(set.objectModels, set.objectCount, "data/object%04d.ms3d"))
         return false;
-    return loadSeries(set.unitModels, set.unitCount, "data/guy%04d.ms3d", probe);
+    return loadSeries(set.unitModels, set.unitCount, "data/guy%04d.ms3d");
 }
 
 bool loadAssetSet() {
-    return loadAssetSet(assetSet);
+    return loadAssetSetInto(assetSet);
 }

@@ -5,12 +5,12 @@
 #include "model/asset_set.h"
 
 // Whether a numbered model file exists (opened for binary reading and closed).
-using ModelFileProbe = bool (*)(const char* path);
 bool probeModelFile(const char* path);
 
-// Loads every model of `set` in the fixed order. False at the first model
-// that fails; the models loaded so far stay in the set.
-bool loadAssetSet(AssetSet& set, ModelFileProbe probe = probeModelFile);
+// Loads every model of `set` in the fixed order, asking
+// shellHooks.probeModelFile which numbered files exist. False at the first
+// model that fails; the models loaded so far stay in the set.
+bool loadAssetSetInto(AssetSet& set);
 
 // Loads the process-wide set (program_state.h).
 bool loadAssetSet();

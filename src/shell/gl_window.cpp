@@ -2,12 +2,12 @@
 
 #include "platform/message_box.h"
 #include "shell/program_state.h"
+#include "shell/shell_hooks.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
 GlWindow glWindow;
-int (*sceneInitialiser)() = initScene;
 
 namespace {
 
@@ -17,18 +17,17 @@ void reportShutdownError(const char* text) {
 
 } // namespace
 
-bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
+bool createGlWindow(const char* title, int32_t width, int32_t height, int32_t bits,
                     int32_t frequency, uint8_t fullscreen) {
-    (void)instance; // the program's own module; nothing to register it with here
     glWindow.fullscreen = fullscreen;
     glWindow.failureCause.clear();
     std::string& cause = glWindow.failureCause;
 
-    // Registering the window class: the video subsystem on a real display.
+    // Video on a display a person can see; the teardown stops it again.
     std::string error;
     if (!startVideo(&cause))
         return false;
-    glWindow.classRegistered = true;
+    glWindow.ownsVideo = true;
 
     WindowRequest request;
     request.title = title;
@@ -59,7 +58,7 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
         return false;
     }
     resizeScene(width, height);
-    if (sceneInitialiser() == 0) {
+    if (shellHooks.initScene() == 0) {
         cause = "the scene could not be set up";
         destroyGlWindow();
         return false;
@@ -80,9 +79,9 @@ void destroyGlWindow() {
         destroyPlatformWindow(glWindow.window);
         glWindow.window = nullptr;
     }
-    if (glWindow.classRegistered) {
+    if (glWindow.ownsVideo) {
         stopVideo();
-        glWindow.classRegistered = false;
+        glWindow.ownsVideo = false;
     }
     // Only a map that the scene loaded is saved: a creation that failed
     // before that must not replace the stored map with empty layers.
@@ -113,10 +112,10 @@ void windowProc(const PlatformEvent& event) {
         resizeScene(event.width, event.height);
         break;
     case PlatformEventKind::focusGained:
-        holdOffScreenSaver(true);
+        suspendScreenSaver(true);
         break;
     case PlatformEventKind::focusLost:
-        holdOffScreenSaver(false);
+        suspendScreenSaver(false);
         break;
     default:
         break;

@@ -9,22 +9,19 @@
 struct GlWindow {
     PlatformWindow* window = nullptr;
     PlatformGlContext* renderContext = nullptr;
-    bool classRegistered = false; // the video subsystem is started
-    uint8_t fullscreen = 1;       // tells the teardown to restore the display mode
-    uint8_t active = 1;           // 0 while minimised: the main loop does not draw
-    std::string failureCause;     // why the last createGlWindow failed, for stderr
+    bool ownsVideo = false;   // video runs for the window: the teardown stops it
+    uint8_t fullscreen = 1;   // tells the teardown to restore the display mode
+    uint8_t active = 1;       // 0 while minimised: the main loop does not draw
+    std::string failureCause; // why the last createGlWindow failed, for stderr
 };
 
 extern GlWindow glWindow;
 
-// The scene initialisation that createGlWindow runs last (initScene; tests
-// put a failing one in its place to exercise the teardown).
-extern int (*sceneInitialiser)();
-
 // Opens the window and its context, sets the projection and initialises the
-// scene. False when any step fails (after tearing down what exists), with
-// the cause in glWindow.failureCause; shows no message of its own.
-bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
+// scene (shellHooks.initScene: initScene). False when any step fails (after
+// tearing down what exists), with the cause in glWindow.failureCause; shows
+// no message of its own.
+bool createGlWindow(const char* title, int32_t width, int32_t height, int32_t bits,
                     int32_t frequency, uint8_t fullscreen);
 
 // Restores the display mode, releases the context and the window, reports
@@ -32,7 +29,8 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
 // it; a failed save is reported).
 void destroyGlWindow();
 
-// Handles one event from the queue, as a window procedure would.
+// Handles one event from the queue other than the quit message: minimise and
+// restore, close requests, keys for the tick, resizes and focus.
 void windowProc(const PlatformEvent& event);
 
 // Viewport and perspective projection for a client area of this size (a

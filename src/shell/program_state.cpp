@@ -17,14 +17,9 @@ void editorTick() {
     lockedEditorTick(sceneState, keyState, assetSet.objectCount, assetSet.unitCount, quitRequested);
 }
 
-void loadMapFile() {
-    std::lock_guard<std::mutex> lock(sceneState.mutex);
-    loadMapFile(sceneState.state.map, mapFilePath);
-}
-
 bool saveMapFile() {
     std::lock_guard<std::mutex> lock(sceneState.mutex);
-    return saveMapFile(sceneState.state.map, mapFilePath);
+    return saveMapTo(sceneState.state.map, mapFilePath);
 }
 
 bool mapLoadStepRan() {
@@ -33,7 +28,7 @@ bool mapLoadStepRan() {
 }
 
 int initScene() {
-    const int result = initScene(sceneState, assetSet, mapFilePath);
+    const int result = initSceneState(sceneState, assetSet, mapFilePath);
     int loadError = 0;
     {
         std::lock_guard<std::mutex> lock(sceneState.mutex);

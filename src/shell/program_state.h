@@ -27,8 +27,6 @@ extern AssetSet assetSet;
 // the records above.
 void editorTick();
 
-// Reads data/quillmark.map into the process-wide map.
-void loadMapFile();
 // Writes the process-wide map to data/quillmark.map; false when it was not
 // written (refused unless the map was loaded, or the write failed).
 bool saveMapFile();

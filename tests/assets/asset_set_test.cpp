@@ -2,8 +2,10 @@
 // texture overrides, and where the numbered series stop.
 
 #include "assets_test_support.h"
+#include "hook_swap.h"
 #include "ms3d_writer.h"
 #include "shell/asset_loading.h"
+#include "shell/shell_hooks.h"
 
 #include <cstdio>
 #include <string>
@@ -11,7 +13,7 @@
 
 namespace {
 
-// Every probe of a numbered file, in order (the probe is a plain function).
+// Every look for a numbered file, in order.
 std::vector<std::string> probed;
 
 bool recordingProbe(const char* path) {
@@ -64,12 +66,14 @@ class AssetSetLoading : public ScratchGameFolder {
         return model->vertices.at(0).position[0];
     }
     AssetSet set;
+    HookSwap<decltype(ShellHooks::probeModelFile)> probeHook{shellHooks.probeModelFile,
+                                                             recordingProbe};
 };
 
 } // namespace
 
 TEST_F(AssetSetLoading, FixedModelsGetTheirFilesAndTextureOverrides) {
-    ASSERT_TRUE(loadAssetSet(set, recordingProbe));
+    ASSERT_TRUE(loadAssetSetInto(set));
     for (int i = 0; i < landHexCount; ++i) {
         ASSERT_NE(set.landHex[i], nullptr);
         EXPECT_EQ(mark(set.landHex[i]), 1.0f);
@@ -82,11 +86,11 @@ TEST_F(AssetSetLoading, FixedModelsGetTheirFilesAndTextureOverrides) {
     EXPECT_EQ(mark(set.arrowEdit), 4.0f);
     // No override for the others: the file's own texture name stays.
     EXPECT_EQ(set.arrowEdit->materials.at(0).textureName, "own.bmp");
-    EXPECT_TRUE(messages.empty()); // missing textures are silent
+    EXPECT_TRUE(recorder.messages.empty()); // missing textures are silent
 }
 
 TEST_F(AssetSetLoading, NoNumberedFilesGivesEmptySeriesOfThirtyModels) {
-    ASSERT_TRUE(loadAssetSet(set, recordingProbe));
+    ASSERT_TRUE(loadAssetSetInto(set));
     EXPECT_EQ(set.objectCount, 0);
     EXPECT_EQ(set.unitCount, 0);
     for (int i = 0; i < maxNumberedModels; ++i) {
@@ -101,7 +105,7 @@ TEST_F(AssetSetLoading, NoNumberedFilesGivesEmptySeriesOfThirtyModels) {
 TEST_F(AssetSetLoading, AGapEndsTheSeriesAndLaterFilesAreNeverOpened) {
     numberedFiles("object", {0, 1, 3});
     numberedFiles("guy", {0, 2});
-    ASSERT_TRUE(loadAssetSet(set, recordingProbe));
+    ASSERT_TRUE(loadAssetSetInto(set));
     EXPECT_EQ(set.objectCount, 2);
     EXPECT_EQ(set.unitCount, 1);
     EXPECT_EQ(mark(set.objectModels[1]), 101.0f);
@@ -117,7 +121,7 @@ TEST_F(AssetSetLoading, ThirtyFilesAtMostAndTheThirtyFirstIsNeverLookedAt) {
     for (int i = 0; i <= 31; ++i)
         numberedFiles("object", {i});
     numberedFiles("guy", {0});
-    ASSERT_TRUE(loadAssetSet(set, recordingProbe));
+    ASSERT_TRUE(loadAssetSetInto(set));
     EXPECT_EQ(set.objectCount, 30);
     EXPECT_EQ(mark(set.objectModels[29]), 129.0f);
     EXPECT_FALSE(wasProbed("data/object0030.ms3d"));
@@ -132,7 +136,7 @@ TEST_F(AssetSetLoading, AnUnparsableObjectStopsBeforeAnyUnitIsProbed) {
     numberedFiles("object", {0, 2});
     writeBytes("data/object0001.ms3d", {'n', 'o', 't', ' ', 'a', ' ', 'm', 'o', 'd', 'e', 'l'});
     numberedFiles("guy", {0, 1});
-    EXPECT_FALSE(loadAssetSet(set, recordingProbe));
+    EXPECT_FALSE(loadAssetSetInto(set));
     EXPECT_EQ(set.objectCount, 2); // raised before the load that failed
     EXPECT_EQ(mark(set.objectModels[0]), 100.0f);
     EXPECT_EQ(set.objectModels[1]->vertexCount, 0);
@@ -145,7 +149,7 @@ TEST_F(AssetSetLoading, AnUnparsableUnitFailsAfterTheObjectsLoaded) {
     numberedFiles("object", {0});
     numberedFiles("guy", {0});
     writeBytes(numbered("guy", 1), {});
-    EXPECT_FALSE(loadAssetSet(set, recordingProbe));
+    EXPECT_FALSE(loadAssetSetInto(set));
     EXPECT_EQ(set.objectCount, 1);
     EXPECT_EQ(set.unitCount, 2);
 }
@@ -153,7 +157,7 @@ TEST_F(AssetSetLoading, AnUnparsableUnitFailsAfterTheObjectsLoaded) {
 TEST_F(AssetSetLoading, AMissingFixedModelFailsBeforeAnySeries) {
     numberedFiles("object", {0});
     std::filesystem::remove("data/Arrow_edit.ms3d");
-    EXPECT_FALSE(loadAssetSet(set, recordingProbe));
+    EXPECT_FALSE(loadAssetSetInto(set));
     EXPECT_NE(set.arrow, nullptr);
     EXPECT_EQ(set.arrow->vertexCount, 4); // loaded before the failure, and kept
     EXPECT_TRUE(probed.empty());
@@ -163,7 +167,7 @@ TEST_F(AssetSetLoading, AMissingFixedModelFailsBeforeAnySeries) {
 
 TEST_F(AssetSetLoading, AMissingHexagonFailsAtTheFirstModel) {
     std::filesystem::remove("data/Hexagon.ms3d");
-    EXPECT_FALSE(loadAssetSet(set, recordingProbe));
+    EXPECT_FALSE(loadAssetSetInto(set));
     EXPECT_NE(set.landHex[0], nullptr);
     EXPECT_EQ(set.landHex[1], nullptr); // not created after the failure
     EXPECT_EQ(set.highlightHex, nullptr);

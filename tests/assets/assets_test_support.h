@@ -3,7 +3,7 @@
 // (the asset set and textures are found relative to the current directory),
 // and message boxes caught rather than shown.
 
-#include "platform/message_box.h"
+#include "message_recorder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -22,12 +22,8 @@ class ScratchGameFolder : public ::testing::Test {
         std::filesystem::create_directories(root / "data");
         previous = std::filesystem::current_path();
         std::filesystem::current_path(root);
-        previousSink =
-            setMessageSink([this](const std::string& caption, const std::string& text,
-                                  MessageIcon) { messages.push_back(caption + ": " + text); });
     }
     void TearDown() override {
-        setMessageSink(previousSink);
         std::filesystem::current_path(previous);
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
@@ -46,6 +42,5 @@ class ScratchGameFolder : public ::testing::Test {
 
     std::filesystem::path root;
     std::filesystem::path previous;
-    MessageSink previousSink;
-    std::vector<std::string> messages;
+    MessageRecorder recorder;
 };

@@ -90,12 +90,12 @@ class DefaultAssets : public ScratchGameFolder {
 TEST_F(DefaultAssets, TheWholeSetLoadsWithEveryModelIntact) {
     make();
     AssetSet set;
-    ASSERT_TRUE(loadAssetSet(set));
+    ASSERT_TRUE(loadAssetSetInto(set));
     EXPECT_GE(set.objectCount, 8);
     EXPECT_GE(set.unitCount, 6);
     EXPECT_EQ(set.objectCount, static_cast<int>(makeObjectModels().size()));
     EXPECT_EQ(set.unitCount, static_cast<int>(makeUnitModels().size()));
-    EXPECT_TRUE(messages.empty()) << messages.front(); // every texture decoded
+    EXPECT_TRUE(recorder.messages.empty()) << recorder.lines().front(); // every texture decoded
 
     std::vector<const MeshModel*> models = {set.landHex[0].get(), set.waterHex.get(),
                                             set.highlightHex.get(), set.arrow.get(),
@@ -204,7 +204,7 @@ TEST_F(DefaultAssets, TexturesRepeatWithTheTileGridSoTilesJoinWithoutSeams) {
 TEST_F(DefaultAssets, HexTileFillsTheGridWithTexturesMappedByPosition) {
     make();
     AssetSet set;
-    ASSERT_TRUE(loadAssetSet(set));
+    ASSERT_TRUE(loadAssetSetInto(set));
     const MeshModel& hex = *set.landHex[0];
     float lowest = 0;
     int topFaces = 0;
@@ -248,7 +248,7 @@ TEST_F(DefaultAssets, HexTileFillsTheGridWithTexturesMappedByPosition) {
 TEST_F(DefaultAssets, MarkersAndPlatformsSitWhereTheSceneExpects) {
     make();
     AssetSet set;
-    ASSERT_TRUE(loadAssetSet(set));
+    ASSERT_TRUE(loadAssetSetInto(set));
     // Units on objects 1 and 2 are raised 0.25: those are platforms of that height.
     for (int i = 0; i < 2; ++i) {
         const auto top = surfaceAt(*set.objectModels[i], 0.05f, 0.03f);
@@ -286,7 +286,7 @@ TEST_F(DefaultAssets, SampleMapUsesOnlyModelsThatExistAndEditorValues) {
     EXPECT_TRUE(made.mapWritten);
     ASSERT_EQ(fs::file_size("data/quillmark.map"), static_cast<uintmax_t>(mapFileSize));
     HexMap map;
-    loadMapFile(map, "data/quillmark.map");
+    loadMapFrom(map, "data/quillmark.map");
     const int objects = static_cast<int>(makeObjectModels().size());
     const int units = static_cast<int>(makeUnitModels().size());
     std::set<float> heights, objectsUsed, unitsUsed;

@@ -64,17 +64,6 @@ void addColor(std::vector<uint8_t>& table, uint8_t red, uint8_t green, uint8_t b
         table.push_back(0);
 }
 
-MessageRecorder::MessageRecorder() {
-    previous = setMessageSink(
-        [this](const std::string& caption, const std::string& text, MessageIcon icon) {
-            messages.push_back({caption, text, icon});
-        });
-}
-
-MessageRecorder::~MessageRecorder() {
-    setMessageSink(previous);
-}
-
 ScratchDir::ScratchDir() {
     std::random_device random;
     dir = std::filesystem::temp_directory_path() /

@@ -1,7 +1,7 @@
 #pragma once
 // Building BMP files byte by byte, and catching the messages the decoder shows.
 
-#include "platform/message_box.h"
+#include "message_recorder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -28,25 +28,6 @@ std::vector<uint8_t> buildBmp(const BmpLayout& layout);
 // Colour-table entries (blue, green, red, 0) or core entries (blue, green, red).
 void addColor(std::vector<uint8_t>& table, uint8_t red, uint8_t green, uint8_t blue,
               bool core = false);
-
-struct ShownMessage {
-    std::string caption;
-    std::string text;
-    MessageIcon icon;
-};
-
-// Records every message while alive, then puts the previous sink back.
-class MessageRecorder {
-  public:
-    MessageRecorder();
-    ~MessageRecorder();
-    MessageRecorder(const MessageRecorder&) = delete;
-    MessageRecorder& operator=(const MessageRecorder&) = delete;
-    std::vector<ShownMessage> messages;
-
-  private:
-    MessageSink previous;
-};
 
 // A fresh directory, removed with everything in it when the object goes.
 class ScratchDir {

@@ -1,11 +1,12 @@
-#include "bmp_test_support.h"
+#include "hook_swap.h"
+#include "message_recorder.h"
 #include "platform/message_box.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-TEST(MessageBox, SinksStackAndRestore) {
+TEST(MessageBox, RecordersNestAndRestore) {
     MessageRecorder outer;
     {
         MessageRecorder inner;
@@ -20,15 +21,15 @@ TEST(MessageBox, SinksStackAndRestore) {
     EXPECT_EQ(outer.messages[0].text, "after");
 }
 
-// Without a sink and without SDL video the message goes to stderr as one line,
-// and nothing waits for a user.
+// With the real box and without SDL video the message goes to stderr as one
+// line, and nothing waits for a user.
 TEST(MessageBox, HeadlessBoxWritesOneLineToStderr) {
-    const MessageSink previous = setMessageSink(nullptr);
+    const HookSwap<decltype(PlatformHooks::showMessage)> realBox(platformHooks.showMessage,
+                                                                 showSystemMessage);
     ::testing::internal::CaptureStderr();
     showMessageBox("Error", "Failed to open DIB file x.bmp.\n", MessageIcon::error);
     showMessageBox("SHUTDOWN ERROR", "two\nlines", MessageIcon::information);
     const std::string written = ::testing::internal::GetCapturedStderr();
-    setMessageSink(previous);
     EXPECT_EQ(written, "Error: Failed to open DIB file x.bmp.\nSHUTDOWN ERROR: two lines\n");
 }
 

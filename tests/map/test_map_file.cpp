@@ -1,4 +1,6 @@
+#include "hook_swap.h"
 #include "map/map_file.h"
+#include "platform/platform_hooks.h"
 #include "unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +94,7 @@ TEST_F(MapFileTest, ValuesLandAtTheirLayerRowAndColumn) {
     writeBytes(bytes);
 
     HexMap map;
-    loadMapFile(map, path);
+    loadMapFrom(map, path);
     EXPECT_EQ(map.loadState, MapLoadState::loaded);
     EXPECT_EQ(map.height.cell[1][0], 1.5f);
     EXPECT_EQ(map.height.cell[0][1], 2.5f);
@@ -107,7 +109,7 @@ TEST_F(MapFileTest, ValuesLandAtTheirLayerRowAndColumn) {
     small.loadState = MapLoadState::loaded;
     small.height.cell[0][0] = 3.0f;
     small.water.cell[0][0] = 0.5f;
-    ASSERT_TRUE(saveMapFile(small, path));
+    ASSERT_TRUE(saveMapTo(small, path));
     const auto saved = readBytes();
     ASSERT_EQ(saved.size(), static_cast<size_t>(mapFileSize));
     EXPECT_EQ((std::vector<uint8_t>(saved.begin(), saved.begin() + 4)),
@@ -130,8 +132,8 @@ TEST_F(MapFileTest, LoadThenSaveReproducesEveryBitIncludingNaNsAndOddValues) {
         writeBytes(bytes);
 
         HexMap map;
-        loadMapFile(map, path);
-        ASSERT_TRUE(saveMapFile(map, path));
+        loadMapFrom(map, path);
+        ASSERT_TRUE(saveMapTo(map, path));
         ASSERT_EQ(readBytes(), bytes) << "seed " << seed;
     }
 }
@@ -141,8 +143,8 @@ TEST_F(MapFileTest, ShortCutAndLongFiles) {
     auto bytes = randomBytes(mapFileSize + 100, 7);
     writeBytes(bytes);
     HexMap map;
-    loadMapFile(map, path);
-    ASSERT_TRUE(saveMapFile(map, path));
+    loadMapFrom(map, path);
+    ASSERT_TRUE(saveMapTo(map, path));
     EXPECT_EQ(readBytes(), std::vector<uint8_t>(bytes.begin(), bytes.begin() + mapFileSize));
 
     // Short, and cut in the middle of a value: every value not wholly present
@@ -157,7 +159,7 @@ TEST_F(MapFileTest, ShortCutAndLongFiles) {
         writeBytes(shortBytes);
 
         HexMap loaded;
-        loadMapFile(loaded, path);
+        loadMapFrom(loaded, path);
         uint8_t encoded[mapFileSize];
         encodeMapBytes(loaded, encoded);
         for (size_t offset = 0; offset < static_cast<size_t>(mapFileSize); offset += 4) {
@@ -172,12 +174,12 @@ TEST_F(MapFileTest, ShortCutAndLongFiles) {
 TEST_F(MapFileTest, MissingFileLeavesTheMapAsItWasButCountsAsLoaded) {
     HexMap map;
     map.height.cell[3][4] = 2.0f;
-    loadMapFile(map, (dir / "absent.map").string());
+    loadMapFrom(map, (dir / "absent.map").string());
     EXPECT_EQ(map.loadState, MapLoadState::loaded);
     EXPECT_EQ(map.height.cell[3][4], 2.0f);
 
     // A save after that creates the file.
-    EXPECT_TRUE(saveMapFile(map, (dir / "absent.map").string()));
+    EXPECT_TRUE(saveMapTo(map, (dir / "absent.map").string()));
     EXPECT_EQ(fs::file_size(dir / "absent.map"), static_cast<uintmax_t>(mapFileSize));
 }
 
@@ -185,12 +187,12 @@ TEST_F(MapFileTest, SaveBeforeTheLoadStepIsRefused) {
     const auto original = randomBytes(mapFileSize, 3);
     writeBytes(original);
     HexMap empty; // as after a window creation that failed before the scene
-    EXPECT_FALSE(saveMapFile(empty, path));
+    EXPECT_FALSE(saveMapTo(empty, path));
     EXPECT_EQ(readBytes(), original);
 
     HexMap map;
     clearHexMap(map);
-    EXPECT_FALSE(saveMapFile(map, (dir / "new.map").string()));
+    EXPECT_FALSE(saveMapTo(map, (dir / "new.map").string()));
     EXPECT_FALSE(fs::exists(dir / "new.map"));
 }
 
@@ -205,19 +207,25 @@ ssize_t failingWrite(int fd, const void* data, size_t size) {
     bytesBeforeFailure -= now;
     return ::write(fd, data, now);
 }
+
+bool saveThroughFailingWrite(const HexMap& map, const std::string& file) {
+    const HookSwap<decltype(PlatformHooks::writeFile)> failing(platformHooks.writeFile,
+                                                               failingWrite);
+    return saveMapTo(map, file);
+}
 } // namespace
 
 TEST_F(MapFileTest, AFailedSaveLeavesTheOldFileExactlyAsItWas) {
     const auto original = randomBytes(mapFileSize, 11);
     writeBytes(original);
     HexMap map;
-    loadMapFile(map, path);
+    loadMapFrom(map, path);
     map.height.cell[0][0] = 3.0f;
 
     for (size_t cut : {size_t{0}, size_t{1}, size_t{1000}, size_t{mapFileSize - 1}}) {
         bytesBeforeFailure = cut;
         errno = 0;
-        EXPECT_FALSE(saveMapFile(map, path, failingWrite)) << cut;
+        EXPECT_FALSE(saveThroughFailingWrite(map, path)) << cut;
         EXPECT_EQ(errno, ENOSPC);
         EXPECT_EQ(readBytes(), original) << cut;
         EXPECT_EQ(filesInDir(), std::vector<std::string>{"quillmark.map"})
@@ -229,24 +237,24 @@ TEST_F(MapFileTest, AFailedSaveLeavesTheOldFileExactlyAsItWas) {
     // from it, and that map is never saved, wherever to.
     const fs::path blocked = dir / "blocked.map";
     fs::create_directory(blocked);
-    EXPECT_FALSE(saveMapFile(map, blocked.string()));
+    EXPECT_FALSE(saveMapTo(map, blocked.string()));
     EXPECT_TRUE(fs::is_directory(blocked));
     HexMap fromDirectory;
-    loadMapFile(fromDirectory, blocked.string());
+    loadMapFrom(fromDirectory, blocked.string());
     EXPECT_EQ(fromDirectory.loadState, MapLoadState::unreadable);
     EXPECT_EQ(fromDirectory.loadError, EISDIR);
-    EXPECT_FALSE(saveMapFile(fromDirectory, path));
+    EXPECT_FALSE(saveMapTo(fromDirectory, path));
     const fs::path fifo = dir / "fifo.map";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
-    EXPECT_FALSE(saveMapFile(map, fifo.string()));
+    EXPECT_FALSE(saveMapTo(map, fifo.string()));
     EXPECT_TRUE(fs::is_fifo(fifo));
     fs::remove(fifo);
     // The folder does not exist (a path through a regular file).
-    EXPECT_FALSE(saveMapFile(map, path + "/quillmark.map"));
+    EXPECT_FALSE(saveMapTo(map, path + "/quillmark.map"));
     EXPECT_EQ(readBytes(), original);
 
     // And a save that works replaces the file whole.
-    ASSERT_TRUE(saveMapFile(map, path));
+    ASSERT_TRUE(saveMapTo(map, path));
     auto expected = original;
     putFloat(expected, 0, 3.0f);
     EXPECT_EQ(readBytes(), expected);
@@ -286,14 +294,14 @@ void check(std::string& notes, bool ok, const std::string& what) {
 
 HexMap loadedMap(const std::string& file, float edit) {
     HexMap map;
-    loadMapFile(map, file);
+    loadMapFrom(map, file);
     map.height.cell[2][3] = edit;
     return map;
 }
 
 float savedEdit(const std::string& file) {
     HexMap map;
-    loadMapFile(map, file);
+    loadMapFrom(map, file);
     return map.height.cell[2][3];
 }
 
@@ -385,12 +393,12 @@ TEST_F(MapFileAsUserTest, UnreadableAndReadOnlyMapsAreNeverReplaced) {
                   check(notes, map.loadState == MapLoadState::unreadable,
                         "mode 000 counts as read");
                   check(notes, map.loadError == EACCES, "load error is not EACCES");
-                  check(notes, !saveMapFile(map, path), "an unreadable map was replaced");
+                  check(notes, !saveMapTo(map, path), "an unreadable map was replaced");
 
                   map = loadedMap(readOnly, 1.0f);
                   check(notes, map.loadState == MapLoadState::loaded, "a 0444 map did not load");
                   errno = 0;
-                  check(notes, !saveMapFile(map, readOnly), "a read-only map was replaced");
+                  check(notes, !saveMapTo(map, readOnly), "a read-only map was replaced");
                   check(notes, errno == EACCES, "refusal errno is not EACCES");
               }),
               "");
@@ -409,11 +417,11 @@ TEST_F(MapFileAsUserTest, ASaveKeepsModeAndOwnerAndANewFileFollowsTheUmask) {
     const std::string groupWritable = (dir / "group-writable.map").string();
 
     EXPECT_EQ(asUser([&](std::string& notes) {
-                  check(notes, saveMapFile(loadedMap(path, 2.5f), path), "save failed");
+                  check(notes, saveMapTo(loadedMap(path, 2.5f), path), "save failed");
                   ::umask(027);
-                  check(notes, saveMapFile(loadedMap(fresh, 0.5f), fresh), "create failed");
+                  check(notes, saveMapTo(loadedMap(fresh, 0.5f), fresh), "create failed");
                   ::umask(002);
-                  check(notes, saveMapFile(loadedMap(groupWritable, 0.5f), groupWritable),
+                  check(notes, saveMapTo(loadedMap(groupWritable, 0.5f), groupWritable),
                         "second create failed");
               }),
               "");
@@ -426,7 +434,7 @@ TEST_F(MapFileAsUserTest, ASaveKeepsModeAndOwnerAndANewFileFollowsTheUmask) {
 
     // Root saving the user's map leaves it the user's.
     if (asRoot) {
-        ASSERT_TRUE(saveMapFile(loadedMap(path, 3.0f), path));
+        ASSERT_TRUE(saveMapTo(loadedMap(path, 3.0f), path));
         EXPECT_EQ(statOf(path).st_uid, user.uid);
         EXPECT_EQ(statOf(path).st_gid, user.gid);
         EXPECT_EQ(statOf(path).st_mode & 07777, 0600u);
@@ -447,8 +455,8 @@ TEST_F(MapFileAsUserTest, ASymlinkedMapStaysALinkAndItsTargetIsSaved) {
     const std::string dangling = (data / "dangling.map").string();
 
     EXPECT_EQ(asUser([&](std::string& notes) {
-                  check(notes, saveMapFile(loadedMap(link, 2.5f), link), "save via link failed");
-                  check(notes, saveMapFile(loadedMap(dangling, 0.5f), dangling),
+                  check(notes, saveMapTo(loadedMap(link, 2.5f), link), "save via link failed");
+                  check(notes, saveMapTo(loadedMap(dangling, 0.5f), dangling),
                         "save via dangling link failed");
               }),
               "");
@@ -464,7 +472,7 @@ TEST_F(MapFileAsUserTest, ASymlinkedMapStaysALinkAndItsTargetIsSaved) {
     const std::string loop = (data / "loop.map").string();
     fs::create_symlink("loop.map", loop);
     errno = 0;
-    EXPECT_FALSE(saveMapFile(loadedMap(real, 1.0f), loop));
+    EXPECT_FALSE(saveMapTo(loadedMap(real, 1.0f), loop));
     EXPECT_EQ(errno, ELOOP);
     EXPECT_TRUE(fs::is_symlink(loop));
 }
@@ -494,13 +502,13 @@ TEST_F(MapFileAsUserTest, WhereTheFolderRefusesAReplacementTheMapIsWrittenInPlac
                   for (const auto& map : maps) {
                       bytesBeforeFailure = 0; // the injected write reaches this path too
                       errno = 0;
-                      check(notes, !saveMapFile(loadedMap(map, 2.5f), map, failingWrite),
+                      check(notes, !saveThroughFailingWrite(loadedMap(map, 2.5f), map),
                             map + ": the failing write was not used");
                       check(notes, errno == ENOSPC, map + ": errno is not ENOSPC");
-                      check(notes, saveMapFile(loadedMap(map, 2.5f), map), map + ": save failed");
+                      check(notes, saveMapTo(loadedMap(map, 2.5f), map), map + ": save failed");
                   }
                   errno = 0;
-                  check(notes, !saveMapFile(loadedMap(absent, 1.0f), absent),
+                  check(notes, !saveMapTo(loadedMap(absent, 1.0f), absent),
                         "a new file was made in a locked folder");
                   check(notes, errno == EACCES, "refusal errno is not EACCES");
               }),

@@ -4,7 +4,7 @@
 #include "model/mesh_model.h"
 #include "model_test_support.h"
 #include "platform/gl_context.h"
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 
 #include <GL/gl.h>
 #include <array>

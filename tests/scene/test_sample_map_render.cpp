@@ -4,8 +4,8 @@
 
 #include "assets/make_assets.h"
 #include "map/scene.h"
-#include "platform/message_box.h"
-#include "platform/offscreen_gl.h"
+#include "message_recorder.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "shell/asset_loading.h"
 #include "shell/gl_window.h"
 
@@ -25,21 +25,17 @@ TEST(SampleMapRender, ShowsAFullFieldWithTheHighlightOnTheCursor) {
     MakeAssetsResult made;
     ASSERT_TRUE(makeAssets(dir.string(), made)) << made.error;
     fs::current_path(dir);
-    std::vector<std::string> messages;
-    const MessageSink sink =
-        setMessageSink([&](const std::string& caption, const std::string& text, MessageIcon) {
-            messages.push_back(caption + ": " + text);
-        });
+    const MessageRecorder recorder;
 
     static AssetSet assets;
-    ASSERT_TRUE(loadAssetSet(assets));
+    ASSERT_TRUE(loadAssetSetInto(assets));
     constexpr int width = 400, height = 300;
     OffscreenGl gl;
     std::string error;
     ASSERT_TRUE(createOffscreenGl(gl, width, height, &error)) << error;
     resizeScene(width, height);
     SharedSceneState shared;
-    ASSERT_EQ(initScene(shared, assets, "data/quillmark.map"), 1);
+    ASSERT_EQ(initSceneState(shared, assets, "data/quillmark.map"), 1);
     SceneState scene = shared.state;
     scene.camera.pitch = 90.0f; // straight down: the cursor hex at the centre
 
@@ -69,10 +65,9 @@ TEST(SampleMapRender, ShowsAFullFieldWithTheHighlightOnTheCursor) {
         }
     EXPECT_GT(changedNearCentre, 100);
     EXPECT_EQ(changedElsewhere, 0);
-    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_TRUE(recorder.messages.empty()) << recorder.lines().front();
 
     destroyOffscreenGl(gl);
-    setMessageSink(sink);
     fs::current_path(previous);
     fs::remove_all(dir);
 }

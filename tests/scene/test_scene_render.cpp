@@ -2,7 +2,7 @@
 // check reads one colour.
 
 #include "map/scene.h"
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
 #include "shell/gl_window.h"
 
 #include <gtest/gtest.h>
@@ -117,7 +117,7 @@ class SceneRender : public ::testing::Test {
         assets.unitCount = 2;
 
         resizeScene(imageWidth, imageHeight);
-        initScene(shared, assets, "/nonexistent/quillmark.map");
+        initSceneState(shared, assets, "/nonexistent/quillmark.map");
         scene = shared.state;
     }
     void TearDown() override { destroyOffscreenGl(gl); }

@@ -1,5 +1,7 @@
-#include "platform/message_box.h"
+#include "hook_swap.h"
+#include "message_recorder.h"
 #include "shell/display_settings.h"
+#include "shell/shell_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -23,8 +25,8 @@ struct Creation {
 std::vector<Creation> creations;
 bool creationSucceeds = true;
 
-bool recordCreation(const char*, void*, int32_t width, int32_t height, int32_t bits,
-                    int32_t frequency, uint8_t fullscreen) {
+bool recordCreation(const char*, int32_t width, int32_t height, int32_t bits, int32_t frequency,
+                    uint8_t fullscreen) {
     creations.push_back({width, height, bits, frequency, fullscreen});
     return creationSucceeds;
 }
@@ -42,7 +44,7 @@ std::vector<uint8_t> settingsBytes(uint8_t flag, int32_t resolution, int32_t dep
 }
 
 // Each test runs in its own empty working directory, with the message boxes
-// recorded.
+// and the window creations recorded.
 class DisplaySettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -55,14 +57,8 @@ class DisplaySettingsTest : public ::testing::Test {
         fs::current_path(dir);
         creations.clear();
         creationSucceeds = true;
-        previousSink = setMessageSink(
-            [this](const std::string& caption, const std::string& text, MessageIcon icon) {
-                messages.push_back(caption + "|" + text +
-                                   (icon == MessageIcon::information ? "|info" : "|error"));
-            });
     }
     void TearDown() override {
-        setMessageSink(previousSink);
         fs::current_path(previousDir);
         fs::remove_all(dir);
     }
@@ -80,9 +76,19 @@ class DisplaySettingsTest : public ::testing::Test {
         return creations.empty() ? Creation{} : creations.front();
     }
 
+    // "caption|text|info" (or "|error") for each message box.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> lines;
+        for (const ShownMessage& m : recorder.messages)
+            lines.push_back(m.caption + "|" + m.text +
+                            (m.icon == MessageIcon::information ? "|info" : "|error"));
+        return lines;
+    }
+
     fs::path previousDir, dir;
-    MessageSink previousSink;
-    std::vector<std::string> messages;
+    MessageRecorder recorder;
+    HookSwap<decltype(ShellHooks::createWindow)> createHook{shellHooks.createWindow,
+                                                            recordCreation};
 };
 
 } // namespace
@@ -127,18 +133,18 @@ TEST_F(DisplaySettingsTest, TheFileChoosesTheMode) {
     bytes.push_back(0xAA); // bytes beyond the 13th are ignored
     writeSettings(bytes);
     const auto before = bytes;
-    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
     const Creation c = only();
     EXPECT_EQ(c.fullscreen, 0); // any flag but 1 is windowed
     EXPECT_EQ(c.width, 640);
     EXPECT_EQ(c.height, 480);
     EXPECT_EQ(c.bits, 16);
     EXPECT_EQ(c.frequency, 0); // keep the current rate
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
 
     creations.clear();
     writeSettings(settingsBytes(1, 99, 5, 8));
-    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
     const Creation d = only();
     EXPECT_EQ(d.fullscreen, 1);
     EXPECT_EQ(d.width, 1024);
@@ -147,9 +153,9 @@ TEST_F(DisplaySettingsTest, TheFileChoosesTheMode) {
 }
 
 TEST_F(DisplaySettingsTest, NoFileAndNoToolGivesOneMessageThenTheDefaults) {
-    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
-    EXPECT_EQ(messages, std::vector<std::string>{
-                            "WAIT FOR CONFIG ERROR|Error executing config program|info"});
+    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "WAIT FOR CONFIG ERROR|Error executing config program|info"});
     const Creation c = only();
     EXPECT_EQ(c.fullscreen, 1);
     EXPECT_EQ(c.width, 1024);
@@ -166,9 +172,9 @@ TEST_F(DisplaySettingsTest, TheToolIsWaitedForAndWhatItWroteIsUsed) {
     writeTool("#!/bin/sh\nsleep 0.5\nprintf '\\002\\001\\000\\000\\000\\001\\000\\000\\000"
               "\\004\\000\\000\\000' > ZKP.cfg\n");
     const auto previous = std::signal(SIGCHLD, SIG_IGN);
-    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
     EXPECT_EQ(std::signal(SIGCHLD, previous), SIG_IGN) << "the caller's disposition is put back";
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
     const Creation c = only();
     EXPECT_EQ(c.fullscreen, 0);
     EXPECT_EQ(c.width, 800);
@@ -182,18 +188,18 @@ TEST_F(DisplaySettingsTest, AToolInstalledOnThePathIsFoundWhenTheGameFolderHasNo
     writeTool("#!/bin/sh\nprintf '\\000\\000\\000\\000\\000' > ZKP.cfg\n", "bin");
     const std::string previousPath = std::getenv("PATH");
     ::setenv("PATH", (fs::current_path() / "bin").c_str(), 1);
-    const bool created = loadDisplaySettings("Quillmark", nullptr, recordCreation);
+    const bool created = loadDisplaySettings("Quillmark");
     ::setenv("PATH", previousPath.c_str(), 1);
     EXPECT_TRUE(created);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
     EXPECT_EQ(only().fullscreen, 0) << "what the tool wrote in the working directory";
     EXPECT_EQ(only().width, 640);
 }
 
 TEST_F(DisplaySettingsTest, AToolThatWritesNothingLeavesTheDefaults) {
     writeTool("#!/bin/sh\nexit 3\n");
-    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_TRUE(recorder.messages.empty());
     EXPECT_EQ(only().width, 1024);
     EXPECT_FALSE(fs::exists(displaySettingsPath));
 }
@@ -201,9 +207,9 @@ TEST_F(DisplaySettingsTest, AToolThatWritesNothingLeavesTheDefaults) {
 TEST_F(DisplaySettingsTest, AToolThatCannotRunIsReportedAndAFailedWindowToo) {
     writeTool("not a program at all\n"); // no interpreter line: exec fails
     creationSucceeds = false;
-    EXPECT_FALSE(loadDisplaySettings("Quillmark", nullptr, recordCreation));
-    EXPECT_EQ(messages, (std::vector<std::string>{
-                            "WAIT FOR CONFIG ERROR|Error executing config program|info",
-                            "SHUTDOWN ERROR|AHH... It blew up creating the window!|info"}));
+    EXPECT_FALSE(loadDisplaySettings("Quillmark"));
+    EXPECT_EQ(messages(), (std::vector<std::string>{
+                              "WAIT FOR CONFIG ERROR|Error executing config program|info",
+                              "SHUTDOWN ERROR|AHH... It blew up creating the window!|info"}));
     EXPECT_EQ(creations.size(), 1u); // no second attempt
 }

@@ -165,7 +165,7 @@ TEST(MapTool, ExportImportRoundTripsAFileAndRefusesBadText) {
     HexMap map = randomFiniteMap(99);
     map.loadState = MapLoadState::loaded;
     const fs::path original = dir / "original.map";
-    ASSERT_TRUE(saveMapFile(map, original.string()));
+    ASSERT_TRUE(saveMapTo(map, original.string()));
 
     ASSERT_EQ(runTool("map export " + original.string(), dir / "map.txt"), 0);
     const fs::path copy = dir / "copy.map";

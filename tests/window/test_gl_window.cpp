@@ -1,10 +1,12 @@
 // The program's window on a real (virtual) X server, driven from outside
 // with xdotool as a user's keyboard would.
 
+#include "hook_swap.h"
 #include "map/map_file.h"
-#include "platform/message_box.h"
+#include "message_recorder.h"
 #include "shell/gl_window.h"
 #include "shell/program_state.h"
+#include "shell/shell_hooks.h"
 #include "xvfb_server.h"
 
 #include <gtest/gtest.h>
@@ -65,9 +67,6 @@ class GlWindowTest : public ::testing::Test {
         fs::remove_all(dir);
         fs::create_directories(dir / "data");
         fs::current_path(dir);
-        previousSink =
-            setMessageSink([this](const std::string& caption, const std::string& text,
-                                  MessageIcon) { messages.push_back(caption + ": " + text); });
         releaseAllKeys(keyState);
         clearKeyEvents(keyQueue);
         glWindow = GlWindow{};
@@ -76,13 +75,11 @@ class GlWindowTest : public ::testing::Test {
     void TearDown() override {
         if (glWindow.window != nullptr)
             destroyGlWindow();
-        sceneInitialiser = initScene;
-        setMessageSink(previousSink);
         fs::current_path(previousDir);
         fs::remove_all(dir);
     }
 
-    bool openWindow() { return createGlWindow("Quillmark", nullptr, 640, 480, 32, 0, 0); }
+    bool openWindow() { return createGlWindow("Quillmark", 640, 480, 32, 0, 0); }
     std::string windowId() const { return std::to_string(platformNativeWindowId(glWindow.window)); }
     int x(const std::string& command) { return runWithDisplay(*server, command + " 2>/dev/null"); }
     // The display's mode in force, as the X server reports it: "WxH@HZ".
@@ -113,15 +110,14 @@ class GlWindowTest : public ::testing::Test {
     }
 
     fs::path previousDir, dir;
-    MessageSink previousSink;
-    std::vector<std::string> messages;
+    MessageRecorder recorder;
     std::vector<int32_t> quitCodes;
 };
 
 } // namespace
 
 TEST_F(GlWindowTest, WindowedCreationSetsViewportProjectionAndScene) {
-    ASSERT_TRUE(openWindow()) << (messages.empty() ? "" : messages.front());
+    ASSERT_TRUE(openWindow()) << (recorder.messages.empty() ? "" : recorder.lines().front());
     EXPECT_EQ(glWindow.fullscreen, 0);
     EXPECT_EQ(glWindow.active, 1);
     EXPECT_TRUE(mapLoadStepRan());
@@ -152,7 +148,7 @@ TEST_F(GlWindowTest, WindowedCreationSetsViewportProjectionAndScene) {
     EXPECT_EQ(viewport[3], 1);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     EXPECT_NEAR(projection[0], f / 800.0, 1e-7);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(GlWindowTest, KeysFromTheKeyboardReachKeyStateByVirtualKeyCode) {
@@ -234,15 +230,17 @@ TEST_F(GlWindowTest, TeardownSavesTheLoadedMapButAFailedCreationSavesNothing) {
     HexMap stored;
     stored.loadState = MapLoadState::loaded;
     stored.height.cell[4][4] = 2.5f;
-    ASSERT_TRUE(saveMapFile(stored, mapFilePath));
+    ASSERT_TRUE(saveMapTo(stored, mapFilePath));
     const std::string before = slurp(mapFilePath);
 
-    sceneInitialiser = [] { return 0; };
-    EXPECT_FALSE(openWindow());
-    EXPECT_EQ(glWindow.window, nullptr) << "the teardown ran";
-    EXPECT_EQ(slurp(mapFilePath), before);
-    EXPECT_TRUE(messages.empty());
-    sceneInitialiser = initScene;
+    {
+        const HookSwap<decltype(ShellHooks::initScene)> failingScene(shellHooks.initScene,
+                                                                     [] { return 0; });
+        EXPECT_FALSE(openWindow());
+        EXPECT_EQ(glWindow.window, nullptr) << "the teardown ran";
+        EXPECT_EQ(slurp(mapFilePath), before);
+        EXPECT_TRUE(recorder.messages.empty());
+    }
 
     // A window that loaded the map writes it back, edits included.
     ASSERT_TRUE(openWindow());
@@ -253,10 +251,10 @@ TEST_F(GlWindowTest, TeardownSavesTheLoadedMapButAFailedCreationSavesNothing) {
     }
     destroyGlWindow();
     HexMap saved;
-    loadMapFile(saved, mapFilePath);
+    loadMapFrom(saved, mapFilePath);
     EXPECT_EQ(saved.height.cell[4][4], 2.5f);
     EXPECT_EQ(saved.water.cell[0][0], 3.0f);
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
@@ -277,10 +275,10 @@ TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
     std::fclose(capture);
     ASSERT_TRUE(opened) << said;
     EXPECT_EQ(said, "data/quillmark.map: Is a directory; edits will not be saved\n");
-    EXPECT_TRUE(messages.empty()) << "no box at start-up";
+    EXPECT_TRUE(recorder.messages.empty()) << "no box at start-up";
 
     destroyGlWindow();
-    EXPECT_EQ(messages,
+    EXPECT_EQ(recorder.lines(),
               std::vector<std::string>{"Error: Couldn't save the map file data/quillmark.map"});
     EXPECT_TRUE(fs::is_directory(mapFilePath));
     EXPECT_TRUE(fs::is_empty(mapFilePath));
@@ -289,25 +287,25 @@ TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
 TEST_F(GlWindowTest, AFullscreenModeThatCannotBeHadFailsWithoutFallingBack) {
     const std::string offered = " is not offered by the display (offered: 1024x768 (75, 60 Hz), "
                                 "800x600 (75, 60 Hz), 640x480 (75 Hz))";
-    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 1600, 1200, 32, 0, 1));
+    EXPECT_FALSE(createGlWindow("Quillmark", 1600, 1200, 32, 0, 1));
     EXPECT_EQ(glWindow.failureCause, "fullscreen 1600x1200" + offered);
     EXPECT_EQ(glWindow.window, nullptr) << "no window on the desktop instead";
     EXPECT_EQ(glWindow.fullscreen, 1);
     EXPECT_FALSE(mapLoadStepRan());
-    EXPECT_TRUE(messages.empty()) << "the caller reports the failure";
+    EXPECT_TRUE(recorder.messages.empty()) << "the caller reports the failure";
     // A size that is offered, at a rate that is not.
-    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 640, 480, 32, 60, 1));
+    EXPECT_FALSE(createGlWindow("Quillmark", 640, 480, 32, 60, 1));
     EXPECT_EQ(glWindow.failureCause, "fullscreen 640x480 at 60 Hz" + offered);
     EXPECT_EQ(modeInForce(), "1024x768@60");
     stopVideo();
-    glWindow.classRegistered = false;
+    glWindow.ownsVideo = false;
 }
 
 TEST_F(GlWindowTest, FullscreenAtTheScreenSizeDrawsInBothDepths) {
     // Displays list modes at the desktop's depth only: 16 bits asks for the
     // colour buffer, not for a mode.
     for (int32_t bits : {32, 16}) {
-        ASSERT_TRUE(createGlWindow("Quillmark", nullptr, 1024, 768, bits, 60, 1))
+        ASSERT_TRUE(createGlWindow("Quillmark", 1024, 768, bits, 60, 1))
             << bits << ": " << glWindow.failureCause;
         EXPECT_EQ(modeInForce(), "1024x768@60");
         GLint red = 0;
@@ -321,7 +319,7 @@ TEST_F(GlWindowTest, FullscreenAtTheScreenSizeDrawsInBothDepths) {
         EXPECT_EQ(corner[0], 0);
         destroyGlWindow();
     }
-    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(GlWindowTest, KeepingTheRateAsksForNoneAndANamedRateIsHad) {
@@ -334,7 +332,7 @@ TEST_F(GlWindowTest, KeepingTheRateAsksForNoneAndANamedRateIsHad) {
     };
     for (const auto& c : cases) {
         const auto& [width, height, frequency] = c.first;
-        ASSERT_TRUE(createGlWindow("Quillmark", nullptr, width, height, 32, frequency, 1))
+        ASSERT_TRUE(createGlWindow("Quillmark", width, height, 32, frequency, 1))
             << c.second << ": " << glWindow.failureCause;
         EXPECT_EQ(modeInForce(), c.second);
         destroyGlWindow();

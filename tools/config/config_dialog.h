@@ -2,7 +2,7 @@
 // The settings window's contents, drawn with Dear ImGui each frame.
 
 #include "platform/display_modes.h"
-#include "shell/display_settings.h"
+#include "platform/display_settings_file.h"
 
 #include <functional>
 #include <string>

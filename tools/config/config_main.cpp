@@ -5,7 +5,7 @@
 #include "config_dialog.h"
 #include "config_settings.h"
 
-#include "platform/dialog_window.h"
+#include "platform/dialog/dialog_window.h"
 #include "platform/display_modes.h"
 
 #include <cstdio>
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
 
     DisplaySettings settings;
     SettingsFileInfo info;
-    if (!readSettingsFile(displaySettingsPath, settings, info, error)) {
+    if (!readSettingsForTool(displaySettingsPath, settings, info, error)) {
         fail(error + "\nNothing was written.");
         return 1;
     }

@@ -184,8 +184,8 @@ void applyConfigOptions(const ConfigOptions& options, DisplaySettings& settings)
         settings.refreshIndex = *options.refreshIndex;
 }
 
-bool readSettingsFile(const char* path, DisplaySettings& settings, SettingsFileInfo& info,
-                      std::string& error) {
+bool readSettingsForTool(const char* path, DisplaySettings& settings, SettingsFileInfo& info,
+                         std::string& error) {
     info = SettingsFileInfo{};
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {

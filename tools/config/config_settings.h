@@ -3,7 +3,7 @@
 // sets it, reading the current file, and the words that describe its values.
 
 #include "platform/display_modes.h"
-#include "shell/display_settings.h"
+#include "platform/display_settings_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,8 +45,8 @@ struct SettingsFileInfo {
 // defaults). A missing file is no error and leaves `settings` alone; a short
 // file sets only the fields it holds. False when the file exists but cannot
 // be read.
-bool readSettingsFile(const char* path, DisplaySettings& settings, SettingsFileInfo& info,
-                      std::string& error);
+bool readSettingsForTool(const char* path, DisplaySettings& settings, SettingsFileInfo& info,
+                         std::string& error);
 // Replaces the file atomically with the 13 bytes of `settings`.
 bool writeSettingsFile(const char* path, const DisplaySettings& settings, std::string& error);
 

@@ -1,4 +1,6 @@
-#include "platform/offscreen_gl.h"
+#include "platform/offscreen/offscreen_gl.h"
+
+#include "platform/platform_internal.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
@@ -8,12 +10,11 @@
 
 namespace {
 
-void setError(std::string* error, const char* what) {
-    if (!error)
-        return;
+// What failed, with EGL's code for the last error.
+std::string eglFailure(const char* what) {
     char code[32];
     std::snprintf(code, sizeof code, " (EGL error 0x%04X)", static_cast<unsigned>(eglGetError()));
-    *error = std::string(what) + code;
+    return std::string(what) + code;
 }
 
 bool hasExtension(const char* list, const char* name) {
@@ -29,19 +30,19 @@ bool hasExtension(const char* list, const char* name) {
 EGLDisplay openSurfacelessDisplay(std::string* error) {
     const char* clientExtensions = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (!hasExtension(clientExtensions, "EGL_MESA_platform_surfaceless")) {
-        setError(error, "EGL_MESA_platform_surfaceless is not available");
+        setError(error, eglFailure("EGL_MESA_platform_surfaceless is not available"));
         return EGL_NO_DISPLAY;
     }
     auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
         eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) {
-        setError(error, "eglGetPlatformDisplayEXT is not available");
+        setError(error, eglFailure("eglGetPlatformDisplayEXT is not available"));
         return EGL_NO_DISPLAY;
     }
     EGLDisplay display =
         getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY)
-        setError(error, "no surfaceless EGL display");
+        setError(error, eglFailure("no surfaceless EGL display"));
     return display;
 }
 
@@ -89,8 +90,7 @@ EGLConfig chooseConfig(EGLDisplay display) {
 bool createOffscreenGl(OffscreenGl& gl, int width, int height, std::string* error) {
     gl = OffscreenGl();
     if (width <= 0 || height <= 0) {
-        if (error)
-            *error = "width and height must be positive";
+        setError(error, "width and height must be positive");
         return false;
     }
     EGLDisplay display = openSurfacelessDisplay(error);
@@ -98,19 +98,20 @@ bool createOffscreenGl(OffscreenGl& gl, int width, int height, std::string* erro
         return false;
     EGLint major = 0, minor = 0;
     if (!eglInitialize(display, &major, &minor)) {
-        setError(error, "eglInitialize failed");
+        setError(error, eglFailure("eglInitialize failed"));
         return false;
     }
     gl.display = display;
     EGLConfig config = chooseConfig(display);
     if (!config) {
-        setError(error, "no 8/8/8 pbuffer config with a depth buffer for desktop OpenGL");
+        setError(error,
+                 eglFailure("no 8/8/8 pbuffer config with a depth buffer for desktop OpenGL"));
         destroyOffscreenGl(gl);
         return false;
     }
     gl.config = config;
     if (!eglBindAPI(EGL_OPENGL_API)) {
-        setError(error, "eglBindAPI(EGL_OPENGL_API) failed");
+        setError(error, eglFailure("eglBindAPI(EGL_OPENGL_API) failed"));
         destroyOffscreenGl(gl);
         return false;
     }
@@ -118,7 +119,7 @@ bool createOffscreenGl(OffscreenGl& gl, int width, int height, std::string* erro
                                         EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
     EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
     if (context == EGL_NO_CONTEXT) {
-        setError(error, "eglCreateContext failed");
+        setError(error, eglFailure("eglCreateContext failed"));
         destroyOffscreenGl(gl);
         return false;
     }
@@ -126,7 +127,7 @@ bool createOffscreenGl(OffscreenGl& gl, int width, int height, std::string* erro
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
     EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
     if (surface == EGL_NO_SURFACE) {
-        setError(error, "eglCreatePbufferSurface failed");
+        setError(error, eglFailure("eglCreatePbufferSurface failed"));
         destroyOffscreenGl(gl);
         return false;
     }
@@ -134,7 +135,7 @@ bool createOffscreenGl(OffscreenGl& gl, int width, int height, std::string* erro
     gl.width = width;
     gl.height = height;
     if (!makeOffscreenGlCurrent(gl)) {
-        setError(error, "eglMakeCurrent failed");
+        setError(error, eglFailure("eglMakeCurrent failed"));
         destroyOffscreenGl(gl);
         return false;
     }
