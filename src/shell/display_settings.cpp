@@ -28,7 +28,7 @@ void reportConfigError(const char* text) {
 
 } // namespace
 
-bool loadDisplaySettings(const char* title) {
+bool loadDisplaySettings(const char* title, void* instance) {
     DisplaySettings settings;
     if (!readSettingsFile(settings)) {
         ProcessHandle tool;
@@ -42,8 +42,8 @@ bool loadDisplaySettings(const char* title) {
     }
 
     const DisplayChoice choice = chooseDisplay(settings);
-    if (!shellHooks.createWindow(title, choice.width, choice.height, choice.bits, choice.frequency,
-                                 choice.fullscreen ? 1 : 0)) {
+    if (!shellHooks.createWindow(title, instance, choice.width, choice.height, choice.bits,
+                                 choice.frequency, choice.fullscreen ? 1 : 0)) {
         showMessageBox("SHUTDOWN ERROR", "AHH... It blew up creating the window!",
                        MessageIcon::information);
         return false;

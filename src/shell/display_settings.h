@@ -11,5 +11,5 @@ extern const char* const configToolName; // "config.exe"
 // for it when the file is missing, then creates the window with the chosen
 // mode (shellHooks.createWindow: createGlWindow). Returns whether a window
 // exists: false when the wait for the tool failed or the creation failed
-// (each reported in a message box).
-bool loadDisplaySettings(const char* title);
+// (each reported in a message box). `instance` is handed on unchanged.
+bool loadDisplaySettings(const char* title, void* instance);

@@ -17,8 +17,9 @@ void reportShutdownError(const char* text) {
 
 } // namespace
 
-bool createGlWindow(const char* title, int32_t width, int32_t height, int32_t bits,
+bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
                     int32_t frequency, uint8_t fullscreen) {
+    (void)instance; // the program's own module; nothing here needs it
     glWindow.fullscreen = fullscreen;
     glWindow.failureCause.clear();
     std::string& cause = glWindow.failureCause;

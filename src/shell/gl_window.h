@@ -21,7 +21,7 @@ extern GlWindow glWindow;
 // scene (shellHooks.initScene: initScene). False when any step fails (after
 // tearing down what exists), with the cause in glWindow.failureCause; shows
 // no message of its own.
-bool createGlWindow(const char* title, int32_t width, int32_t height, int32_t bits,
+bool createGlWindow(const char* title, void* instance, int32_t width, int32_t height, int32_t bits,
                     int32_t frequency, uint8_t fullscreen);
 
 // Restores the display mode, releases the context and the window, reports

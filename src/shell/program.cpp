@@ -27,7 +27,7 @@ int runProgram() {
 
     // Without a window no event can ever end the loop: end here instead,
     // saving nothing.
-    if (!loadDisplaySettings("Quillmark")) {
+    if (!loadDisplaySettings("Quillmark", nullptr)) {
         // The box says only that it failed; the cause tells a missing display
         // from a refused mode or a GL driver that said no.
         if (!glWindow.failureCause.empty())

@@ -11,8 +11,8 @@ struct ShellHooks {
     int (*initScene)();
     // The window creation loadDisplaySettings hands the chosen mode to
     // (createGlWindow): a test records the mode instead.
-    bool (*createWindow)(const char* title, int32_t width, int32_t height, int32_t bits,
-                         int32_t frequency, uint8_t fullscreen);
+    bool (*createWindow)(const char* title, void* instance, int32_t width, int32_t height,
+                         int32_t bits, int32_t frequency, uint8_t fullscreen);
     // Whether a numbered model file exists (probeModelFile): a test records
     // which files the asset loading looks for.
     bool (*probeModelFile)(const char* path);

@@ -25,8 +25,8 @@ struct Creation {
 std::vector<Creation> creations;
 bool creationSucceeds = true;
 
-bool recordCreation(const char*, int32_t width, int32_t height, int32_t bits, int32_t frequency,
-                    uint8_t fullscreen) {
+bool recordCreation(const char*, void*, int32_t width, int32_t height, int32_t bits,
+                    int32_t frequency, uint8_t fullscreen) {
     creations.push_back({width, height, bits, frequency, fullscreen});
     return creationSucceeds;
 }
@@ -133,7 +133,7 @@ TEST_F(DisplaySettingsTest, TheFileChoosesTheMode) {
     bytes.push_back(0xAA); // bytes beyond the 13th are ignored
     writeSettings(bytes);
     const auto before = bytes;
-    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr));
     const Creation c = only();
     EXPECT_EQ(c.fullscreen, 0); // any flag but 1 is windowed
     EXPECT_EQ(c.width, 640);
@@ -144,7 +144,7 @@ TEST_F(DisplaySettingsTest, TheFileChoosesTheMode) {
 
     creations.clear();
     writeSettings(settingsBytes(1, 99, 5, 8));
-    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr));
     const Creation d = only();
     EXPECT_EQ(d.fullscreen, 1);
     EXPECT_EQ(d.width, 1024);
@@ -153,7 +153,7 @@ TEST_F(DisplaySettingsTest, TheFileChoosesTheMode) {
 }
 
 TEST_F(DisplaySettingsTest, NoFileAndNoToolGivesOneMessageThenTheDefaults) {
-    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr));
     EXPECT_EQ(messages(), std::vector<std::string>{
                               "WAIT FOR CONFIG ERROR|Error executing config program|info"});
     const Creation c = only();
@@ -172,7 +172,7 @@ TEST_F(DisplaySettingsTest, TheToolIsWaitedForAndWhatItWroteIsUsed) {
     writeTool("#!/bin/sh\nsleep 0.5\nprintf '\\002\\001\\000\\000\\000\\001\\000\\000\\000"
               "\\004\\000\\000\\000' > ZKP.cfg\n");
     const auto previous = std::signal(SIGCHLD, SIG_IGN);
-    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr));
     EXPECT_EQ(std::signal(SIGCHLD, previous), SIG_IGN) << "the caller's disposition is put back";
     EXPECT_TRUE(recorder.messages.empty());
     const Creation c = only();
@@ -188,7 +188,7 @@ TEST_F(DisplaySettingsTest, AToolInstalledOnThePathIsFoundWhenTheGameFolderHasNo
     writeTool("#!/bin/sh\nprintf '\\000\\000\\000\\000\\000' > ZKP.cfg\n", "bin");
     const std::string previousPath = std::getenv("PATH");
     ::setenv("PATH", (fs::current_path() / "bin").c_str(), 1);
-    const bool created = loadDisplaySettings("Quillmark");
+    const bool created = loadDisplaySettings("Quillmark", nullptr);
     ::setenv("PATH", previousPath.c_str(), 1);
     EXPECT_TRUE(created);
     EXPECT_TRUE(recorder.messages.empty());
@@ -198,7 +198,7 @@ TEST_F(DisplaySettingsTest, AToolInstalledOnThePathIsFoundWhenTheGameFolderHasNo
 
 TEST_F(DisplaySettingsTest, AToolThatWritesNothingLeavesTheDefaults) {
     writeTool("#!/bin/sh\nexit 3\n");
-    EXPECT_TRUE(loadDisplaySettings("Quillmark"));
+    EXPECT_TRUE(loadDisplaySettings("Quillmark", nullptr));
     EXPECT_TRUE(recorder.messages.empty());
     EXPECT_EQ(only().width, 1024);
     EXPECT_FALSE(fs::exists(displaySettingsPath));
@@ -207,7 +207,7 @@ TEST_F(DisplaySettingsTest, AToolThatWritesNothingLeavesTheDefaults) {
 TEST_F(DisplaySettingsTest, AToolThatCannotRunIsReportedAndAFailedWindowToo) {
     writeTool("not a program at all\n"); // no interpreter line: exec fails
     creationSucceeds = false;
-    EXPECT_FALSE(loadDisplaySettings("Quillmark"));
+    EXPECT_FALSE(loadDisplaySettings("Quillmark", nullptr));
     EXPECT_EQ(messages(), (std::vector<std::string>{
                               "WAIT FOR CONFIG ERROR|Error executing config program|info",
                               "SHUTDOWN ERROR|AHH... It blew up creating the window!|info"}));

@@ -79,7 +79,7 @@ class GlWindowTest : public ::testing::Test {
         fs::remove_all(dir);
     }
 
-    bool openWindow() { return createGlWindow("Quillmark", 640, 480, 32, 0, 0); }
+    bool openWindow() { return createGlWindow("Quillmark", nullptr, 640, 480, 32, 0, 0); }
     std::string windowId() const { return std::to_string(platformNativeWindowId(glWindow.window)); }
     int x(const std::string& command) { return runWithDisplay(*server, command + " 2>/dev/null"); }
     // The display's mode in force, as the X server reports it: "WxH@HZ".
@@ -287,14 +287,14 @@ TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
 TEST_F(GlWindowTest, AFullscreenModeThatCannotBeHadFailsWithoutFallingBack) {
     const std::string offered = " is not offered by the display (offered: 1024x768 (75, 60 Hz), "
                                 "800x600 (75, 60 Hz), 640x480 (75 Hz))";
-    EXPECT_FALSE(createGlWindow("Quillmark", 1600, 1200, 32, 0, 1));
+    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 1600, 1200, 32, 0, 1));
     EXPECT_EQ(glWindow.failureCause, "fullscreen 1600x1200" + offered);
     EXPECT_EQ(glWindow.window, nullptr) << "no window on the desktop instead";
     EXPECT_EQ(glWindow.fullscreen, 1);
     EXPECT_FALSE(mapLoadStepRan());
     EXPECT_TRUE(recorder.messages.empty()) << "the caller reports the failure";
     // A size that is offered, at a rate that is not.
-    EXPECT_FALSE(createGlWindow("Quillmark", 640, 480, 32, 60, 1));
+    EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 640, 480, 32, 60, 1));
     EXPECT_EQ(glWindow.failureCause, "fullscreen 640x480 at 60 Hz" + offered);
     EXPECT_EQ(modeInForce(), "1024x768@60");
     stopVideo();
@@ -305,7 +305,7 @@ TEST_F(GlWindowTest, FullscreenAtTheScreenSizeDrawsInBothDepths) {
     // Displays list modes at the desktop's depth only: 16 bits asks for the
     // colour buffer, not for a mode.
     for (int32_t bits : {32, 16}) {
-        ASSERT_TRUE(createGlWindow("Quillmark", 1024, 768, bits, 60, 1))
+        ASSERT_TRUE(createGlWindow("Quillmark", nullptr, 1024, 768, bits, 60, 1))
             << bits << ": " << glWindow.failureCause;
         EXPECT_EQ(modeInForce(), "1024x768@60");
         GLint red = 0;
@@ -332,7 +332,7 @@ TEST_F(GlWindowTest, KeepingTheRateAsksForNoneAndANamedRateIsHad) {
     };
     for (const auto& c : cases) {
         const auto& [width, height, frequency] = c.first;
-        ASSERT_TRUE(createGlWindow("Quillmark", width, height, 32, frequency, 1))
+        ASSERT_TRUE(createGlWindow("Quillmark", nullptr, width, height, 32, frequency, 1))
             << c.second << ": " << glWindow.failureCause;
         EXPECT_EQ(modeInForce(), c.second);
         destroyGlWindow();
