@@ -3,16 +3,17 @@
 // driver in the same run.
 //
 // Fair to both: each path is warmed before any timing (the first frames pay
-// the driver's own warm-up), the two are interleaved round by round (in
-// alternating order, so neither always runs on a cooler or warmer machine),
-// and each figure is the median over the rounds. Each frame ends with
-// glFinish, as the program's buffer swap ends it. The same split at a 1 x 1
-// viewport leaves out nearly all rasterisation: what remains is submission.
+// the driver's own warm-up), the two are interleaved frame by frame (in
+// alternating order, so neither always runs on a cooler or warmer machine,
+// nor in a quieter moment of a shared one), and each figure is the median
+// frame. Each frame ends with glFinish, as the program's buffer swap ends it.
+// The same split at a 1 x 1 viewport leaves out nearly all rasterisation:
+// what remains is submission.
 //
 //   bench_frame [GAME_DIR]
 //
-// Prints one line per viewport: WIDTHxHEIGHT, the medians in ms per frame of
-// immediate mode and display list, and the median of the rounds' ratios.
+// Prints one line per viewport: WIDTHxHEIGHT, the median frame in ms of
+// immediate mode and of display list, and their ratio.
 
 #include "scene_bench_support.h"
 
@@ -24,48 +25,44 @@
 namespace {
 
 constexpr int warmUpFrames = 10;
-constexpr int rounds = 9;
-constexpr int framesPerRound = 15;
+constexpr int rounds = 201;
 
-double millisecondsPerFrame(const std::function<void()>& frame, int frames) {
+// One frame, finished, in ms.
+double frameMilliseconds(const std::function<void()>& frame) {
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < frames; ++i) {
-        frame();
-        glFinish();
-    }
+    frame();
+    glFinish();
     const std::chrono::duration<double, std::milli> spent =
         std::chrono::steady_clock::now() - start;
-    return spent.count() / frames;
+    return spent.count();
 }
 
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+    return values[values.size() / 2];
 }
 
 struct Split {
-    double immediate = 0, listed = 0, ratio = 0;
+    double immediate = 0, listed = 0;
 };
 
+// Each round times one frame of each path, the order alternating.
 Split measure(const std::function<void()>& immediateFrame, const std::function<void()>& listFrame) {
-    millisecondsPerFrame(immediateFrame, warmUpFrames);
-    millisecondsPerFrame(listFrame, warmUpFrames);
-    std::vector<double> immediate, listed, ratios;
-    for (int round = 0; round < rounds; ++round) {
-        double a = 0, b = 0;
-        if (round % 2 == 0) {
-            a = millisecondsPerFrame(immediateFrame, framesPerRound);
-            b = millisecondsPerFrame(listFrame, framesPerRound);
-        } else {
-            b = millisecondsPerFrame(listFrame, framesPerRound);
-            a = millisecondsPerFrame(immediateFrame, framesPerRound);
-        }
-        immediate.push_back(a);
-        listed.push_back(b);
-        ratios.push_back(a / b);
+    for (int i = 0; i < warmUpFrames; ++i) {
+        frameMilliseconds(immediateFrame);
+        frameMilliseconds(listFrame);
     }
-    return {median(immediate), median(listed), median(ratios)};
+    std::vector<double> immediate, listed;
+    for (int round = 0; round < rounds; ++round) {
+        if (round % 2 == 0) {
+            immediate.push_back(frameMilliseconds(immediateFrame));
+            listed.push_back(frameMilliseconds(listFrame));
+        } else {
+            listed.push_back(frameMilliseconds(listFrame));
+            immediate.push_back(frameMilliseconds(immediateFrame));
+        }
+    }
+    return {median(immediate), median(listed)};
 }
 
 } // namespace
@@ -91,12 +88,12 @@ int main(int argc, char** argv) {
     glViewport(0, 0, width, height);
 
     std::printf("GL_RENDERER: %s\n", bench.renderer().c_str());
-    std::printf("frame of the sample map, median of %d interleaved rounds of %d frames\n", rounds,
-                framesPerRound);
-    std::printf("%-10s %14s %16s %18s\n", "viewport", "immediate (ms)", "display list (ms)",
+    std::printf("frame of the sample map, median of %d frames of each path, interleaved\n", rounds);
+    std::printf("%-10s %14s %17s %18s\n", "viewport", "immediate (ms)", "display list (ms)",
                 "immediate / list");
     const auto line = [](const char* viewport, const Split& s) {
-        std::printf("%-10s %14.3f %16.3f %18.2f\n", viewport, s.immediate, s.listed, s.ratio);
+        std::printf("%-10s %14.3f %17.3f %18.2f\n", viewport, s.immediate, s.listed,
+                    s.immediate / s.listed);
     };
     line("1024x768", full);
     line("1x1", submission);

@@ -26,7 +26,7 @@ median() { # csv-lines benchmark-name -> "time unit"
 echo "Measuring (this takes about a minute)..." >&2
 map=$(gbench bench_map '.')
 assets=$(gbench bench_assets '.')
-"$b/bench_bmp" --benchmark_repetitions=3 >"$out/bmp.txt" 2>&1 || true
+"$b/bench_bmp" --benchmark_repetitions=3 >"$out/bmp.txt" 2>"$out/bmp.err" || true
 "$b/bench_frame" >"$out/frame.txt" 2>&1
 "$b/bench_timer" "$build/game" 10 >"$out/timer.txt" 2>&1
 
@@ -68,7 +68,7 @@ renderer=$(sed -n 's/^GL_RENDERER: //p' "$out/frame.txt")
 cpu=$(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n1)
 # Absolute times hold for this machine and renderer only; the ratio beside
 # each compares it with something measured in the same run, or with its goal.
-row() { printf '| %-40s | %16s | %9s | %-34s |\n' "$1" "$2" "$3" "$4"; }
+row() { printf '| %-40s | %16s | %9s | %-37s |\n' "$1" "$2" "$3" "$4"; }
 # "value unit" -> its share of 1 ms
 of_ms() { echo "$1" | awk '{ f = $2 == "ns" ? 1e-6 : $2 == "us" ? 1e-3 : $2 == "ms" ? 1 : 1e3; printf "%.1e", $1 * f }'; }
 tick() { local m; m=$(median "$map" "$2"); row "$1" "$m" "$(of_ms "$m")" "the 1 ms tick"; }
@@ -83,7 +83,7 @@ echo "GL_RENDERER: $renderer"
 echo
 row "what" "measured" "ratio" "ratio to"
 printf '|%s|%s|%s|%s|\n' "------------------------------------------" "------------------" \
-    "-----------" "------------------------------------"
+    "-----------" "---------------------------------------"
 tick "editor tick, idle" BM_EditorTickIdle
 tick "editor tick, keys held" BM_EditorTickKeysHeld
 tick "editor tick under the lock" BM_LockedEditorTick
