@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -108,7 +110,8 @@ struct BenchFiles {
     std::map<std::string, std::string> paths;
 
     BenchFiles() {
-        dir = fs::temp_directory_path() / "quillmark-bench-bmp";
+        // One folder per process: another run's clean-up must not take our files.
+        dir = fs::temp_directory_path() / ("quillmark-bench-bmp-" + std::to_string(::getpid()));
         fs::create_directories(dir);
         uint32_t seed = 12345;
         std::vector<uint8_t> rgb;

@@ -10,7 +10,11 @@ cd "$(dirname "$0")/.."
 
 sh scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)"
+# Only what the editor needs: the editor, config.exe, quillmark-tool and the
+# game folder. The build folder stays configured with its tests, which
+# scripts/test.sh builds and runs.
+cmake --build build -j"$(nproc 2>/dev/null || echo 2)" \
+    --target quillmark quillmark-config quillmark-tool game
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && { [ -z "${DISPLAY:-}" ] || xdpyinfo >/dev/null 2>&1; }; then
     cd build/game

@@ -5,6 +5,8 @@
 #   3. ThreadSanitizer: the tick/renderer concurrency tests and the
 #      end-to-end runs (the program's two threads);
 #   4. when clang is there: every fuzz target for a bounded time.
+# Every ctest pass fails when it finds no test (--no-tests=error): a filter
+# or a build that lost its tests must not pass as green.
 set -eu
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -17,7 +19,7 @@ section() { printf '\n===== %s =====\n' "$1"; }
 section "build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
-(cd build && ctest --output-on-failure -j"$jobs" --timeout 600)
+(cd build && ctest --no-tests=error --output-on-failure -j"$jobs" --timeout 600)
 
 section "AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -DQUILLMARK_SANITIZE=address -DQUILLMARK_BENCH=OFF
@@ -30,15 +32,15 @@ windowed='GlWindowTest|ConfigWindow|e2e[.]'
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-asan &&
     LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \
-        ctest --output-on-failure -j"$jobs" --timeout 900 -E "$windowed" -LE busy &&
-    ASAN_OPTIONS="detect_leaks=0" ctest --output-on-failure --timeout 900 -R "$windowed" -LE busy)
+        ctest --no-tests=error --output-on-failure -j"$jobs" --timeout 900 -E "$windowed" -LE busy &&
+    ASAN_OPTIONS="detect_leaks=0" ctest --no-tests=error --output-on-failure --timeout 900 -R "$windowed" -LE busy)
 
 section "ThreadSanitizer"
 cmake -S . -B build-tsan -DQUILLMARK_SANITIZE=thread -DQUILLMARK_BENCH=OFF
 cmake --build build-tsan -j"$jobs" --target test_map quillmark quillmark-tool x_poke
 (cd build-tsan &&
     TSAN_OPTIONS="halt_on_error=1:suppressions=$root/tests/sanitizers/tsan.supp" \
-        ctest --output-on-failure --timeout 900 \
+        ctest --no-tests=error --output-on-failure --timeout 900 \
         -R 'SceneConcurrency|EditorTick|KeyQueue|e2e[.]' -LE busy)
 
 if [ -x fuzz/run_fuzzers.sh ] && command -v clang++ >/dev/null 2>&1; then

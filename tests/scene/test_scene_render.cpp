@@ -3,6 +3,7 @@
 
 #include "map/scene.h"
 #include "platform/offscreen/offscreen_gl.h"
+#include "scene_test_support.h"
 #include "shell/gl_window.h"
 
 #include <gtest/gtest.h>
@@ -24,56 +25,18 @@ using Colour = std::array<uint8_t, 3>;
 
 // A model of one flat-coloured shape: emissive colour only, so lighting does
 // not change what the pixels read.
-std::unique_ptr<MeshModel> flatModel(Colour colour, const std::vector<std::array<float, 3>>& tris) {
-    auto model = std::make_unique<Ms3dModel>();
+std::unique_ptr<MeshModel> flatModel(Colour colour, const Triangles& tris) {
     MeshMaterial material;
     for (int i = 0; i < 3; ++i)
         material.emissive[i] = colour[i] / 255.0f;
     material.ambient[3] = material.diffuse[3] = material.emissive[3] = 1.0f;
-    model->materials.push_back(material);
-    MeshGroup group;
-    group.materialIndex = 0;
-    for (size_t i = 0; i + 2 < tris.size(); i += 3) {
-        MeshTriangle triangle;
-        for (int corner = 0; corner < 3; ++corner) {
-            MeshVertex vertex;
-            for (int k = 0; k < 3; ++k)
-                vertex.position[k] = tris[i + corner][k];
-            triangle.vertexIndices[corner] = static_cast<uint32_t>(model->vertices.size());
-            triangle.vertexNormals[corner][1] = 1.0f;
-            model->vertices.push_back(vertex);
-        }
-        group.triangleIndices.push_back(static_cast<uint32_t>(model->triangles.size()));
-        model->triangles.push_back(triangle);
-    }
-    group.triangleCount = static_cast<int32_t>(group.triangleIndices.size());
-    model->groups.push_back(group);
-    model->groupCount = 1;
-    model->materialCount = 1;
-    model->triangleCount = static_cast<int32_t>(model->triangles.size());
-    model->vertexCount = static_cast<int32_t>(model->vertices.size());
-    return model;
-}
-
-// A flat hexagon of the given circumradius at height y, facing up, corners
-// along +-x (the tile shape of the grid).
-std::vector<std::array<float, 3>> hexagon(float radius, float y) {
-    std::vector<std::array<float, 3>> tris;
-    for (int i = 0; i < 6; ++i) {
-        const float a0 = static_cast<float>(M_PI) / 3.0f * static_cast<float>(i);
-        const float a1 = static_cast<float>(M_PI) / 3.0f * static_cast<float>(i + 1);
-        // Counter-clockwise seen from above (+y): front faces survive culling.
-        tris.push_back({0.0f, y, 0.0f});
-        tris.push_back({radius * std::cos(a0), y, -radius * std::sin(a0)});
-        tris.push_back({radius * std::cos(a1), y, -radius * std::sin(a1)});
-    }
-    return tris;
+    return shapeModel(material, tris);
 }
 
 // An upright box, seen from every side (a marker, a unit or an object).
-std::vector<std::array<float, 3>> box(float half, float bottom, float top) {
+Triangles box(float half, float bottom, float top) {
     const float x0 = -half, x1 = half, z0 = -half, z1 = half, y0 = bottom, y1 = top;
-    std::vector<std::array<float, 3>> t;
+    Triangles t;
     auto quad = [&](std::array<float, 3> a, std::array<float, 3> b, std::array<float, 3> c,
                     std::array<float, 3> d) {
         t.insert(t.end(), {a, b, c, a, c, d});

@@ -1,8 +1,15 @@
 #pragma once
 // A private X server for tests that need a real display: Xvfb picks a free
 // display number itself (-displayfd), so tests never race other servers.
+//
+// The server never outlives the test process, however it ends: stop() and
+// the destructor end it by its pid, and should the process die without
+// either (a crash, an abort, _exit), the kernel kills the server with it.
+// So a crashed test fails at once instead of leaving a server that keeps
+// CTest waiting for its timeout.
 
 #include <string>
+#include <sys/types.h>
 
 class XvfbServer {
   public:
@@ -12,13 +19,17 @@ class XvfbServer {
     ~XvfbServer() { stop(); }
 
     // Starts the server (screen 1024x768x24) and waits until it accepts
-    // clients. On success `display()` is ":N".
+    // clients. On success `display()` is ":N". The server dies with the
+    // calling thread, so call this from the thread that outlives it (the
+    // main thread, as GoogleTest's environments and tests run).
     bool start(std::string* error = nullptr);
+    // Ends the server: SIGTERM, SIGKILL when it has not gone within 5 s.
     void stop();
     const std::string& display() const { return name; }
+    pid_t serverPid() const { return pid; }
 
   private:
-    int pid = -1;
+    pid_t pid = -1;
     std::string name;
 };
 
