@@ -2,6 +2,7 @@
 // files, printed side by side. The goal is a ratio (ours / stb) of at most 1.
 
 #include "image/bmp_image.h"
+#include "platform/byte_io.h"
 #include "platform/platform_hooks.h"
 
 #include <benchmark/benchmark.h>
@@ -22,37 +23,29 @@ namespace {
 
 constexpr int side = 512;
 
-void putU16(std::vector<uint8_t>& out, uint32_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void putU32(std::vector<uint8_t>& out, uint32_t v) {
-    putU16(out, v & 0xFFFF);
-    putU16(out, v >> 16);
-}
-
 std::vector<uint8_t> fileWith(uint16_t bits, uint32_t compression,
                               const std::vector<uint8_t>& table,
                               const std::vector<uint8_t>& pixels) {
-    std::vector<uint8_t> out = {'B', 'M'};
+    std::vector<uint8_t> out;
+    ByteWriter put{out};
     const uint32_t offBits = 14 + 40 + static_cast<uint32_t>(table.size());
-    putU32(out, offBits + static_cast<uint32_t>(pixels.size()));
-    putU32(out, 0);
-    putU32(out, offBits);
-    putU32(out, 40);
-    putU32(out, side);
-    putU32(out, side);
-    putU16(out, 1);
-    putU16(out, bits);
-    putU32(out, compression);
-    putU32(out, static_cast<uint32_t>(pixels.size()));
-    putU32(out, 2835);
-    putU32(out, 2835);
-    putU32(out, static_cast<uint32_t>(table.size() / 4));
-    putU32(out, 0);
-    out.insert(out.end(), table.begin(), table.end());
-    out.insert(out.end(), pixels.begin(), pixels.end());
+    put.raw("BM", 2);
+    put.u32(offBits + static_cast<uint32_t>(pixels.size()));
+    put.u32(0);
+    put.u32(offBits);
+    put.u32(40);
+    put.u32(side);
+    put.u32(side);
+    put.u16(1);
+    put.u16(bits);
+    put.u32(compression);
+    put.u32(static_cast<uint32_t>(pixels.size()));
+    put.u32(2835);
+    put.u32(2835);
+    put.u32(static_cast<uint32_t>(table.size() / 4));
+    put.u32(0);
+    put.raw(table.data(), table.size());
+    put.raw(pixels.data(), pixels.size());
     return out;
 }
 

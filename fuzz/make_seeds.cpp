@@ -11,6 +11,7 @@
 #include "map/map_file.h"
 #include "map_text.h"
 #include "ms3d_writer.h"
+#include "platform/byte_io.h"
 
 #include <cmath>
 #include <cstdio>
@@ -44,16 +45,6 @@ void write(const fs::path& folder, const std::string& name, const Bytes& bytes) 
 
 void write(const fs::path& folder, const std::string& name, const std::string& text) {
     write(folder, name, Bytes(text.begin(), text.end()));
-}
-
-void putU16(Bytes& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void putU32(Bytes& out, uint32_t value) {
-    putU16(out, value & 0xFFFF);
-    putU16(out, value >> 16);
 }
 
 Bytes truncated(const Bytes& bytes, size_t size) {
@@ -124,17 +115,18 @@ void writeModelSeeds(const fs::path& folder) {
 
     // Counts that claim more than the file holds.
     Bytes claims;
-    const char identifier[] = "MS3D000000";
-    claims.insert(claims.end(), identifier, identifier + 10);
-    putU32(claims, 4);
-    putU16(claims, 0xFFFF);
+    ByteWriter putClaims{claims};
+    putClaims.raw("MS3D000000", 10);
+    putClaims.i32(4);
+    putClaims.u16(0xFFFF);
     write(folder, "huge-vertex-count.ms3d", claims);
     Bytes groupClaim = encode(Ms3dFile());
     groupClaim.resize(18); // header and zero vertices and triangles
-    putU16(groupClaim, 1);
-    groupClaim.push_back(0);
-    groupClaim.insert(groupClaim.end(), 32, 'g');
-    putU16(groupClaim, 0xFFFF); // a group of 65535 triangles, with none there
+    ByteWriter putGroup{groupClaim};
+    putGroup.u16(1);
+    putGroup.u8(0);
+    putGroup.fill(32, 'g');
+    putGroup.u16(0xFFFF); // a group of 65535 triangles, with none there
     write(folder, "huge-group.ms3d", groupClaim);
 
     // A few of the default data set's models, the smaller ones.
@@ -161,30 +153,30 @@ struct DibHeader {
 Bytes dib(const DibHeader& header, const Bytes& table, const Bytes& pixels, bool fileHeader = true,
           const std::vector<uint32_t>& masks = {}, size_t gap = 0) {
     Bytes out;
+    ByteWriter put{out};
     const uint32_t offset = static_cast<uint32_t>(14 + 40 + 4 * masks.size() + table.size() + gap);
     if (fileHeader) {
-        out.push_back('B');
-        out.push_back('M');
-        putU32(out, static_cast<uint32_t>(offset + pixels.size()));
-        putU32(out, 0);
-        putU32(out, offset);
+        put.raw("BM", 2);
+        put.u32(static_cast<uint32_t>(offset + pixels.size()));
+        put.u32(0);
+        put.u32(offset);
     }
-    putU32(out, 40);
-    putU32(out, static_cast<uint32_t>(header.width));
-    putU32(out, static_cast<uint32_t>(header.height));
-    putU16(out, 1);
-    putU16(out, header.bitCount);
-    putU32(out, header.compression);
-    putU32(out, static_cast<uint32_t>(pixels.size()));
-    putU32(out, 2835);
-    putU32(out, 2835);
-    putU32(out, header.colorsUsed);
-    putU32(out, 0);
+    put.u32(40);
+    put.i32(header.width);
+    put.i32(header.height);
+    put.u16(1);
+    put.u16(header.bitCount);
+    put.u32(header.compression);
+    put.u32(static_cast<uint32_t>(pixels.size()));
+    put.u32(2835);
+    put.u32(2835);
+    put.u32(header.colorsUsed);
+    put.u32(0);
     for (uint32_t mask : masks)
-        putU32(out, mask);
-    out.insert(out.end(), table.begin(), table.end());
-    out.insert(out.end(), gap, 0xEE);
-    out.insert(out.end(), pixels.begin(), pixels.end());
+        put.u32(mask);
+    put.raw(table.data(), table.size());
+    put.fill(gap, 0xEE);
+    put.raw(pixels.data(), pixels.size());
     return out;
 }
 
@@ -345,10 +337,11 @@ void writeMapSeeds(const fs::path& folder) {
 
 Bytes settingsBytes(uint8_t flag, int32_t resolution, int32_t depth, int32_t refresh) {
     Bytes out;
-    out.push_back(flag);
-    putU32(out, static_cast<uint32_t>(resolution));
-    putU32(out, static_cast<uint32_t>(depth));
-    putU32(out, static_cast<uint32_t>(refresh));
+    ByteWriter put{out};
+    put.u8(flag);
+    put.i32(resolution);
+    put.i32(depth);
+    put.i32(refresh);
     return out;
 }
 

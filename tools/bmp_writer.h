@@ -33,6 +33,3 @@ bool encodeBmpCore8(int width, int height, const std::vector<uint8_t>& indices,
 // encodeBmp24.
 bool encodeBmpCore24(int width, int height, const std::vector<uint8_t>& rgb,
                      std::vector<uint8_t>& out);
-
-// Writes encoded bytes to `path`, replacing the file; false when it fails.
-bool writeBmpBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -1,40 +1,12 @@
 #include "ms3d_writer.h"
 
-#include <cstring>
+#include "platform/byte_io.h"
+
 #include <fstream>
 
 namespace {
 
 constexpr size_t maxCount = 65535;
-
-void putU8(std::vector<uint8_t>& out, uint8_t value) {
-    out.push_back(value);
-}
-
-void putU16(std::vector<uint8_t>& out, uint16_t value) {
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void putU32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<uint8_t>((value >> shift) & 0xFF));
-}
-
-void putFloats(std::vector<uint8_t>& out, const float* values, int count) {
-    for (int i = 0; i < count; ++i) {
-        uint32_t bits;
-        std::memcpy(&bits, &values[i], sizeof bits);
-        putU32(out, bits);
-    }
-}
-
-// A fixed-size text field: the string's bytes, cut at `size`, then zeros.
-void putText(std::vector<uint8_t>& out, const std::string& text, size_t size) {
-    const size_t length = text.size() < size ? text.size() : size;
-    out.insert(out.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length));
-    out.insert(out.end(), size - length, 0);
-}
 
 } // namespace
 
@@ -47,55 +19,56 @@ bool encodeMs3d(const Ms3dFile& file, std::vector<uint8_t>& out) {
         if (group.triangleIndices.size() > maxCount)
             return false;
 
-    out.insert(out.end(), file.identifier, file.identifier + 10);
-    putU32(out, static_cast<uint32_t>(file.version));
+    ByteWriter put{out};
+    put.raw(file.identifier, 10);
+    put.i32(file.version);
 
-    putU16(out, static_cast<uint16_t>(file.vertices.size()));
+    put.u16(static_cast<uint16_t>(file.vertices.size()));
     for (const Ms3dFileVertex& vertex : file.vertices) {
-        putU8(out, vertex.flags);
-        putFloats(out, vertex.position, 3);
-        putU8(out, vertex.boneId);
-        putU8(out, vertex.referenceCount);
+        put.u8(vertex.flags);
+        put.f32s(vertex.position, 3);
+        put.u8(vertex.boneId);
+        put.u8(vertex.referenceCount);
     }
 
-    putU16(out, static_cast<uint16_t>(file.triangles.size()));
+    put.u16(static_cast<uint16_t>(file.triangles.size()));
     for (const Ms3dFileTriangle& triangle : file.triangles) {
-        putU16(out, triangle.flags);
+        put.u16(triangle.flags);
         for (uint16_t index : triangle.vertexIndices)
-            putU16(out, index);
+            put.u16(index);
         for (const float* normal : triangle.vertexNormals)
-            putFloats(out, normal, 3);
-        putFloats(out, triangle.s, 3);
-        putFloats(out, triangle.t, 3);
-        putU8(out, triangle.smoothingGroup);
-        putU8(out, triangle.groupIndex);
+            put.f32s(normal, 3);
+        put.f32s(triangle.s, 3);
+        put.f32s(triangle.t, 3);
+        put.u8(triangle.smoothingGroup);
+        put.u8(triangle.groupIndex);
     }
 
-    putU16(out, static_cast<uint16_t>(file.groups.size()));
+    put.u16(static_cast<uint16_t>(file.groups.size()));
     for (const Ms3dFileGroup& group : file.groups) {
-        putU8(out, group.flags);
-        putText(out, group.name, 32);
-        putU16(out, static_cast<uint16_t>(group.triangleIndices.size()));
+        put.u8(group.flags);
+        put.text(group.name, 32);
+        put.u16(static_cast<uint16_t>(group.triangleIndices.size()));
         for (uint16_t index : group.triangleIndices)
-            putU16(out, index);
-        putU8(out, static_cast<uint8_t>(group.materialIndex));
+            put.u16(index);
+        put.u8(static_cast<uint8_t>(group.materialIndex));
     }
 
-    putU16(out, static_cast<uint16_t>(file.materials.size()));
+    put.u16(static_cast<uint16_t>(file.materials.size()));
     for (const Ms3dFileMaterial& material : file.materials) {
-        putText(out, material.name, 32);
-        putFloats(out, material.ambient, 4);
-        putFloats(out, material.diffuse, 4);
-        putFloats(out, material.specular, 4);
-        putFloats(out, material.emissive, 4);
-        putFloats(out, &material.shininess, 1);
-        putFloats(out, &material.transparency, 1);
-        putU8(out, material.mode);
-        putText(out, material.textureName, 128);
-        putText(out, material.alphaMapName, 128);
+        put.text(material.name, 32);
+        put.f32s(material.ambient, 4);
+        put.f32s(material.diffuse, 4);
+        put.f32s(material.specular, 4);
+        put.f32s(material.emissive, 4);
+        put.f32(material.shininess);
+        put.f32(material.transparency);
+        put.u8(material.mode);
+        put.text(material.textureName, 128);
+        put.text(material.alphaMapName, 128);
     }
 
-    out.insert(out.end(), file.trailer.begin(), file.trailer.end());
+    put.raw(file.trailer.data(), file.trailer.size());
     return true;
 }
 

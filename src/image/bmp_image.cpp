@@ -1,5 +1,6 @@
 #include "image/bmp_image.h"
 
+#include "platform/byte_io.h"
 #include "platform/mapped_file.h"
 #include "platform/message_box.h"
 
@@ -19,19 +20,6 @@ constexpr size_t fileHeaderSize = 14;
 constexpr size_t coreHeaderSize = 12;
 constexpr size_t infoHeaderSize = 40;
 constexpr size_t maskBytes = 12;
-
-uint16_t readU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t readU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-int32_t readI32(const uint8_t* p) {
-    return static_cast<int32_t>(readU32(p));
-}
 
 // One channel of a 16- or 32-bit pixel: its bits are cut out with the mask and
 // widened (or narrowed) to 8 bits with rounding, so that 5-bit 31 gives 255.
@@ -104,7 +92,7 @@ void convertRow(const uint8_t* row, uint8_t* out, const DibDescription& dib,
         break;
     case 16:
         for (int32_t x = 0; x < width; ++x, row += 2, out += 3) {
-            const uint32_t pixel = readU16(row);
+            const uint32_t pixel = loadU16(row);
             out[0] = channelValue(channels[0], pixel);
             out[1] = channelValue(channels[1], pixel);
             out[2] = channelValue(channels[2], pixel);
@@ -119,7 +107,7 @@ void convertRow(const uint8_t* row, uint8_t* out, const DibDescription& dib,
             }
         } else {
             for (int32_t x = 0; x < width; ++x, row += 4, out += 3) {
-                const uint32_t pixel = readU32(row);
+                const uint32_t pixel = loadU32(row);
                 out[0] = channelValue(channels[0], pixel);
                 out[1] = channelValue(channels[1], pixel);
                 out[2] = channelValue(channels[2], pixel);
@@ -173,20 +161,18 @@ DibStatus convertRunLength(const uint8_t* bytes, size_t size, const DibDescripti
                            uint32_t rows, uint8_t* out) {
     if (dib.pixelOffset > size)
         return DibStatus::conversionError;
-    const uint8_t* data = bytes + dib.pixelOffset;
-    const size_t length = size - static_cast<size_t>(dib.pixelOffset);
+    ByteReader stream{bytes + dib.pixelOffset, size - static_cast<size_t>(dib.pixelOffset)};
     const bool fourBit = dib.compression == biRle4;
     const uint32_t width = static_cast<uint32_t>(dib.width);
     const size_t outStride = static_cast<size_t>(width) * 3;
     uint32_t x = 0;
     uint32_t y = 0;
-    size_t pos = 0;
     for (;;) {
-        if (length - pos < 2)
+        const uint8_t* pair = stream.take(2);
+        if (pair == nullptr)
             return DibStatus::conversionError;
-        const uint32_t first = data[pos];
-        const uint32_t second = data[pos + 1];
-        pos += 2;
+        const uint32_t first = pair[0];
+        const uint32_t second = pair[1];
         if (first > 0) {
             if (y >= rows || first > width - x)
                 return DibStatus::conversionError;
@@ -214,11 +200,11 @@ DibStatus convertRunLength(const uint8_t* bytes, size_t size, const DibDescripti
         case 1: // end of bitmap
             return DibStatus::ok;
         case 2: { // delta
-            if (length - pos < 2)
+            const uint8_t* move = stream.take(2);
+            if (move == nullptr)
                 return DibStatus::conversionError;
-            const uint32_t dx = data[pos];
-            const uint32_t dy = data[pos + 1];
-            pos += 2;
+            const uint32_t dx = move[0];
+            const uint32_t dy = move[1];
             if (dx > width - x || dy > rows - y)
                 return DibStatus::conversionError;
             x += dx;
@@ -229,9 +215,9 @@ DibStatus convertRunLength(const uint8_t* bytes, size_t size, const DibDescripti
             const uint32_t count = second;
             size_t stored = fourBit ? (count + 1) / 2 : count;
             stored += stored & 1;
-            if (length - pos < stored || y >= rows || count > width - x)
+            const uint8_t* literal = stream.take(stored);
+            if (literal == nullptr || y >= rows || count > width - x)
                 return DibStatus::conversionError;
-            const uint8_t* literal = data + pos;
             uint8_t* target = out + y * outStride + size_t{x} * 3;
             if (fourBit) {
                 for (uint32_t i = 0; i < count; ++i, target += 3)
@@ -243,7 +229,6 @@ DibStatus convertRunLength(const uint8_t* bytes, size_t size, const DibDescripti
                 writePaletteRow(target, static_cast<int32_t>(count), dib.palette,
                                 [literal](int32_t i) { return literal[i]; });
             }
-            pos += stored;
             x += count;
             break;
         }
@@ -285,22 +270,23 @@ const char* dibStatusMessage(DibStatus status) {
 }
 
 uint16_t dibColorCount(const uint8_t* header, size_t available) {
-    if (header == nullptr || available < 4)
+    if (header == nullptr)
         return 0;
-    uint32_t bitCount = 0;
-    if (readU32(header) == coreHeaderSize) {
-        if (available < coreHeaderSize)
+    ByteReader reader{header, available};
+    uint32_t headerSize = 0;
+    uint16_t bitCount = 0;
+    if (!reader.u32(headerSize))
+        return 0;
+    if (headerSize == coreHeaderSize) {
+        if (!reader.skip(6) || !reader.u16(bitCount)) // bit count at 10
             return 0;
-        bitCount = readU16(header + 10);
     } else {
-        if (available >= 36) {
-            const uint32_t colorsUsed = readU32(header + 32);
-            if (colorsUsed != 0)
-                return static_cast<uint16_t>(colorsUsed & 0xFFFF);
-        }
-        if (available < 16)
+        ByteReader colours = reader;
+        uint32_t colorsUsed = 0;
+        if (colours.skip(28) && colours.u32(colorsUsed) && colorsUsed != 0) // colours used at 32
+            return static_cast<uint16_t>(colorsUsed & 0xFFFF);
+        if (!reader.skip(10) || !reader.u16(bitCount)) // bit count at 14
             return 0;
-        bitCount = readU16(header + 14);
     }
     switch (bitCount) {
     case 1:
@@ -316,60 +302,57 @@ uint16_t dibColorCount(const uint8_t* header, size_t available) {
 
 DibStatus readDibDescription(const uint8_t* bytes, size_t size, DibDescription& dib) {
     dib = DibDescription{};
-    size_t headerStart = 0;
+    ByteReader reader{bytes, size};
     if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M') {
         dib.hasFileHeader = true;
-        if (size < fileHeaderSize)
+        const uint8_t* fileHeader = reader.take(fileHeaderSize);
+        if (fileHeader == nullptr)
             return DibStatus::unknownFormat;
-        dib.pixelOffset = readU32(bytes + 10);
-        headerStart = fileHeaderSize;
+        dib.pixelOffset = loadU32(fileHeader + 10);
     }
-    const uint8_t* header = bytes + headerStart;
-    const size_t available = size - headerStart;
-    if (available < 4)
+    const uint8_t* header = reader.at();
+    const size_t available = reader.left();
+    if (!reader.u32(dib.headerSize))
         return DibStatus::unknownFormat;
-    dib.headerSize = readU32(header);
     if (dib.headerSize != coreHeaderSize && dib.headerSize != infoHeaderSize)
         return DibStatus::unknownFormat;
-    if (available < dib.headerSize)
+    if (!reader.skip(dib.headerSize - 4))
         return DibStatus::unknownFormat;
 
     const uint16_t n = dibColorCount(header, available);
     dib.colorCount = n;
-    size_t tableStart = dib.headerSize;
     size_t entrySize = 4;
     if (dib.headerSize == coreHeaderSize) {
         // Core dimensions are unsigned and so never negative.
-        dib.width = readU16(header + 4);
-        dib.height = readU16(header + 6);
-        dib.planes = readU16(header + 8);
-        dib.bitCount = readU16(header + 10);
+        dib.width = loadU16(header + 4);
+        dib.height = loadU16(header + 6);
+        dib.planes = loadU16(header + 8);
+        dib.bitCount = loadU16(header + 10);
         dib.compression = biRgb;
         dib.colorsUsed = n;
         entrySize = 3;
     } else {
-        dib.width = readI32(header + 4);
-        dib.height = readI32(header + 8);
-        dib.planes = readU16(header + 12);
-        dib.bitCount = readU16(header + 14);
-        dib.compression = readU32(header + 16);
-        dib.imageSize = readU32(header + 20);
-        dib.colorsUsed = readU32(header + 32);
+        dib.width = loadI32(header + 4);
+        dib.height = loadI32(header + 8);
+        dib.planes = loadU16(header + 12);
+        dib.bitCount = loadU16(header + 14);
+        dib.compression = loadU32(header + 16);
+        dib.imageSize = loadU32(header + 20);
+        dib.colorsUsed = loadU32(header + 32);
         if (dib.compression == biBitfields) {
             // The three masks come before any colour table.
-            if (available < infoHeaderSize + maskBytes)
+            const uint8_t* masks = reader.take(maskBytes);
+            if (masks == nullptr)
                 return DibStatus::unknownFormat;
             dib.hasMasks = true;
-            dib.redMask = readU32(header + 40);
-            dib.greenMask = readU32(header + 44);
-            dib.blueMask = readU32(header + 48);
-            tableStart += maskBytes;
+            dib.redMask = loadU32(masks);
+            dib.greenMask = loadU32(masks + 4);
+            dib.blueMask = loadU32(masks + 8);
         }
     }
-    const size_t tableEnd = tableStart + size_t{n} * entrySize;
-    if (available < tableEnd)
+    const uint8_t* table = reader.take(size_t{n} * entrySize);
+    if (table == nullptr)
         return DibStatus::unknownFormat;
-    const uint8_t* table = header + tableStart;
     for (size_t i = 0; i < n && i < 256; ++i) {
         const uint8_t* entry = table + i * entrySize;
         dib.palette[i][0] = entry[2];
@@ -377,7 +360,7 @@ DibStatus readDibDescription(const uint8_t* bytes, size_t size, DibDescription& 
         dib.palette[i][2] = entry[0];
     }
     if (!dib.hasFileHeader)
-        dib.pixelOffset = tableEnd;
+        dib.pixelOffset = reader.offset;
     if (dib.imageSize == 0) {
         // Whole bytes per row, rows not padded; kept for reporting only, so
         // the 32-bit wrap of a huge picture does no harm.

@@ -1,42 +1,20 @@
 #include "map/map_file.h"
 
+#include "platform/byte_io.h"
+
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 const char* const mapFilePath = "data/quillmark.map";
 
-namespace {
-
-float floatFromLittleEndian(const uint8_t* p) {
-    const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-void floatToLittleEndian(float value, uint8_t* p) {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    p[0] = static_cast<uint8_t>(bits);
-    p[1] = static_cast<uint8_t>(bits >> 8);
-    p[2] = static_cast<uint8_t>(bits >> 16);
-    p[3] = static_cast<uint8_t>(bits >> 24);
-}
-
-} // namespace
-
 void decodeMapBytes(HexMap& map, const uint8_t* bytes, size_t size) {
+    // The loops visit the values in file order, so one cursor reads them all.
+    ByteReader reader{bytes, size};
     for (int layer = 0; layer < mapLayerCount; ++layer) {
         MapLayer& target = mapLayer(map, layer);
-        for (int column = 0; column < mapColumns; ++column) {
-            for (int row = 0; row < mapRows; ++row) {
-                const size_t offset = mapFileOffset(layer, row, column);
-                if (offset + 4 <= size)
-                    target.cell[row][column] = floatFromLittleEndian(bytes + offset);
-            }
-        }
+        for (int column = 0; column < mapColumns; ++column)
+            for (int row = 0; row < mapRows; ++row)
+                reader.f32(target.cell[row][column]);
     }
 }
 
@@ -45,8 +23,7 @@ void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]) {
         const MapLayer& source = mapLayer(map, layer);
         for (int column = 0; column < mapColumns; ++column)
             for (int row = 0; row < mapRows; ++row)
-                floatToLittleEndian(source.cell[row][column],
-                                    out + mapFileOffset(layer, row, column));
+                storeF32(out + mapFileOffset(layer, row, column), source.cell[row][column]);
     }
 }
 

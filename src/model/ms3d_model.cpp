@@ -2,6 +2,7 @@
 // material sections. Everything after the material section is ignored.
 
 #include "model/mesh_model.h"
+#include "platform/byte_io.h"
 
 #include <cstring>
 #include <fstream>
@@ -17,118 +18,86 @@ constexpr size_t materialRecordSize = 361;
 constexpr size_t textureNameOffset = 105;
 constexpr size_t textureNameSize = 128;
 
-// A cursor over the file's bytes. Callers check `has` before every read.
-struct Reader {
-    const uint8_t* data;
-    size_t size;
-    size_t offset = 0;
-
-    bool has(size_t count) const { return count <= size - offset; }
-    const uint8_t* at() const { return data + offset; }
-};
-
-uint16_t readU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t readU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-float readFloat(const uint8_t* p) {
-    const uint32_t bits = readU32(p);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-
-void readFloats(const uint8_t* p, float* out, int count) {
+void loadF32s(const uint8_t* p, float* out, int count) {
     for (int i = 0; i < count; ++i)
-        out[i] = readFloat(p + 4 * i);
+        out[i] = loadF32(p + 4 * i);
 }
 
 // Reads a section's 16-bit count and checks that `count` records of at least
-// `minRecordSize` bytes fit in what is left.
-bool readCount(Reader& reader, size_t minRecordSize, uint16_t& count) {
-    if (!reader.has(2))
-        return false;
-    count = readU16(reader.at());
-    reader.offset += 2;
-    return reader.has(count * minRecordSize);
+// `minRecordSize` bytes fit in what is left, so that taking each fixed-size
+// record after it cannot fail.
+bool readCount(ByteReader& reader, size_t minRecordSize, uint16_t& count) {
+    return reader.u16(count) && reader.has(count * minRecordSize);
 }
 
-bool parseVertices(Reader& reader, MeshModel& model) {
+bool parseVertices(ByteReader& reader, MeshModel& model) {
     uint16_t count;
     if (!readCount(reader, vertexRecordSize, count))
         return false;
     model.vertices.resize(count);
     model.vertexCount = count;
     for (MeshVertex& vertex : model.vertices) {
-        const uint8_t* record = reader.at();
-        readFloats(record + 1, vertex.position, 3);
+        const uint8_t* record = reader.take(vertexRecordSize);
+        loadF32s(record + 1, vertex.position, 3);
         vertex.boneId = record[13];
-        reader.offset += vertexRecordSize;
     }
     return true;
 }
 
-bool parseTriangles(Reader& reader, MeshModel& model) {
+bool parseTriangles(ByteReader& reader, MeshModel& model) {
     uint16_t count;
     if (!readCount(reader, triangleRecordSize, count))
         return false;
     model.triangles.resize(count);
     model.triangleCount = count;
     for (MeshTriangle& triangle : model.triangles) {
-        const uint8_t* record = reader.at();
+        const uint8_t* record = reader.take(triangleRecordSize);
         for (int corner = 0; corner < 3; ++corner) {
-            triangle.vertexIndices[corner] = readU16(record + 2 + 2 * corner);
-            readFloats(record + 8 + 12 * corner, triangle.vertexNormals[corner], 3);
-            triangle.s[corner] = readFloat(record + 44 + 4 * corner);
-            triangle.t[corner] = 1.0f - readFloat(record + 56 + 4 * corner);
+            triangle.vertexIndices[corner] = loadU16(record + 2 + 2 * corner);
+            loadF32s(record + 8 + 12 * corner, triangle.vertexNormals[corner], 3);
+            triangle.s[corner] = loadF32(record + 44 + 4 * corner);
+            triangle.t[corner] = 1.0f - loadF32(record + 56 + 4 * corner);
         }
-        reader.offset += triangleRecordSize;
     }
     return true;
 }
 
-bool parseGroups(Reader& reader, MeshModel& model) {
+bool parseGroups(ByteReader& reader, MeshModel& model) {
     uint16_t count;
     if (!readCount(reader, groupFixedSize, count))
         return false;
     model.groups.resize(count);
     model.groupCount = count;
     for (MeshGroup& group : model.groups) {
-        if (!reader.has(35))
+        const uint8_t* head = reader.take(35); // flags, name, index count
+        if (head == nullptr)
             return false;
-        const uint16_t indexCount = readU16(reader.at() + 33);
-        reader.offset += 35;
-        if (!reader.has(2u * indexCount + 1))
+        const uint16_t indexCount = loadU16(head + 33);
+        const uint8_t* indices = reader.take(2u * indexCount + 1);
+        if (indices == nullptr)
             return false;
-        const uint8_t* indices = reader.at();
         group.triangleIndices.resize(indexCount);
         group.triangleCount = indexCount;
         for (uint16_t i = 0; i < indexCount; ++i)
-            group.triangleIndices[i] = readU16(indices + 2 * i);
+            group.triangleIndices[i] = loadU16(indices + 2 * i);
         group.materialIndex = static_cast<int8_t>(indices[2 * indexCount]);
-        reader.offset += 2u * indexCount + 1;
     }
     return true;
 }
 
-bool parseMaterials(Reader& reader, const char* textureName, MeshModel& model) {
+bool parseMaterials(ByteReader& reader, const char* textureName, MeshModel& model) {
     uint16_t count;
     if (!readCount(reader, materialRecordSize, count))
         return false;
     model.materials.resize(count);
     model.materialCount = count;
     for (MeshMaterial& material : model.materials) {
-        const uint8_t* record = reader.at();
-        readFloats(record + 32, material.ambient, 4);
-        readFloats(record + 48, material.diffuse, 4);
-        readFloats(record + 64, material.specular, 4);
-        readFloats(record + 80, material.emissive, 4);
-        material.shininess = readFloat(record + 96);
+        const uint8_t* record = reader.take(materialRecordSize);
+        loadF32s(record + 32, material.ambient, 4);
+        loadF32s(record + 48, material.diffuse, 4);
+        loadF32s(record + 64, material.specular, 4);
+        loadF32s(record + 80, material.emissive, 4);
+        material.shininess = loadF32(record + 96);
         if (textureName) {
             material.textureName = textureName;
         } else {
@@ -139,7 +108,6 @@ bool parseMaterials(Reader& reader, const char* textureName, MeshModel& model) {
                 nul ? static_cast<size_t>(static_cast<const char*>(nul) - name) : textureNameSize;
             material.textureName.assign(name, length);
         }
-        reader.offset += materialRecordSize;
     }
     return true;
 }
@@ -199,11 +167,13 @@ bool parseMs3d(const uint8_t* data, size_t size, const char* textureName, MeshMo
                Ms3dParseResult* result) {
     if (result)
         *result = Ms3dParseResult();
-    if (!data || size < headerSize)
+    ByteReader reader{data, size};
+    const uint8_t* header = data ? reader.take(headerSize) : nullptr;
+    if (header == nullptr)
         return fail(result, Ms3dFailure::truncatedHeader);
-    if (std::memcmp(data, "MS3D000000", 10) != 0)
+    if (std::memcmp(header, "MS3D000000", 10) != 0)
         return fail(result, Ms3dFailure::badIdentifier);
-    const int32_t version = static_cast<int32_t>(readU32(data + 10));
+    const int32_t version = loadI32(header + 10);
     if (result)
         result->version = version;
     if (version < 3 || version > 4)
@@ -213,7 +183,6 @@ bool parseMs3d(const uint8_t* data, size_t size, const char* textureName, MeshMo
     struct ScratchModel : MeshModel {
         bool loadModel(const char*, const char*) override { return false; }
     } parsed;
-    Reader reader{data, size, headerSize};
     if (!parseVertices(reader, parsed))
         return fail(result, Ms3dFailure::truncatedVertices);
     if (!parseTriangles(reader, parsed))

@@ -1,5 +1,7 @@
 #include "platform/display_settings_file.h"
 
+#include "platform/byte_io.h"
+
 const char* const displaySettingsPath = "ZKP.cfg";
 
 void resolutionForIndex(int32_t index, int32_t& width, int32_t& height) {
@@ -23,38 +25,20 @@ int32_t refreshForIndex(int32_t index) {
     return index >= 0 && index < refreshCount ? table[index] : 75;
 }
 
-namespace {
-
-int32_t readInt32(const uint8_t* p) {
-    const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-    return static_cast<int32_t>(bits);
-}
-
-void writeInt32(int32_t value, uint8_t* p) {
-    const uint32_t bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(bits >> (8 * i));
-}
-
-} // namespace
-
 void decodeDisplaySettings(const uint8_t* bytes, size_t size, DisplaySettings& settings) {
-    if (size >= 1)
-        settings.fullscreenFlag = bytes[0];
-    if (size >= 5)
-        settings.resolutionIndex = readInt32(bytes + 1);
-    if (size >= 9)
-        settings.colorDepthIndex = readInt32(bytes + 5);
-    if (size >= 13)
-        settings.refreshIndex = readInt32(bytes + 9);
+    // A refused read leaves its field, and every later one, as it was.
+    ByteReader in{bytes, size};
+    if (const uint8_t* flag = in.take(1))
+        settings.fullscreenFlag = *flag;
+    (void)(in.i32(settings.resolutionIndex) && in.i32(settings.colorDepthIndex) &&
+           in.i32(settings.refreshIndex));
 }
 
 void encodeDisplaySettings(const DisplaySettings& settings, uint8_t out[displaySettingsSize]) {
     out[0] = settings.fullscreenFlag;
-    writeInt32(settings.resolutionIndex, out + 1);
-    writeInt32(settings.colorDepthIndex, out + 5);
-    writeInt32(settings.refreshIndex, out + 9);
+    storeU32(out + 1, static_cast<uint32_t>(settings.resolutionIndex));
+    storeU32(out + 5, static_cast<uint32_t>(settings.colorDepthIndex));
+    storeU32(out + 9, static_cast<uint32_t>(settings.refreshIndex));
 }
 
 DisplayChoice chooseDisplay(const DisplaySettings& settings) {

@@ -1,8 +1,10 @@
 // Reading MS3D files: header checks, field decoding, texture-name override
-// and refusal of truncated input.
+// and refusal of truncated input; and the little-endian reader and writer
+// the loader and the MS3D writer share.
 
 #include "model/mesh_model.h"
 #include "model_test_support.h"
+#include "platform/byte_io.h"
 
 #include <fstream>
 
@@ -286,6 +288,55 @@ TEST(Ms3dLoad, ClearModelReleasesEverything) {
     ASSERT_TRUE(parse(encodeOrFail(sampleMs3d()), model));
     clearModel(model);
     expectEmpty(model);
+}
+
+// The bytes as a file must hold them (so the writer and the reader cannot
+// share a mistake unseen), read back; a read that would pass the end, however
+// far, is refused and leaves the cursor and the value as they were.
+TEST(ByteIo, WritesLittleEndianReadsItBackAndRefusesPastTheEnd) {
+    std::vector<uint8_t> bytes;
+    ByteWriter put{bytes};
+    put.u8(0xA1);
+    put.u16(0x1234);
+    put.u32(0x89ABCDEF);
+    put.i32(-2);
+    put.f32(-2.5f);
+    put.text("ab", 4);
+    put.text("xyz", 2);
+    put.raw("q", 1);
+    put.fill(1, 0xEE);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{0xA1, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0xFE,
+                                           0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x20, 0xC0, 'a',
+                                           'b',  0,    0,    'x',  'y',  'q',  0xEE}));
+
+    ByteReader reader{bytes.data(), bytes.size()};
+    uint16_t u16 = 0;
+    uint32_t u32 = 0;
+    int32_t i32 = 0;
+    float f32 = 0;
+    ASSERT_TRUE(reader.skip(1));
+    ASSERT_TRUE(reader.u16(u16));
+    EXPECT_EQ(u16, 0x1234);
+    ASSERT_TRUE(reader.u32(u32));
+    EXPECT_EQ(u32, 0x89ABCDEFu);
+    ASSERT_TRUE(reader.i32(i32));
+    EXPECT_EQ(i32, -2);
+    ASSERT_TRUE(reader.f32(f32));
+    EXPECT_EQ(f32, -2.5f);
+    ASSERT_EQ(reader.take(5), bytes.data() + 15);
+    ASSERT_EQ(reader.left(), 3u);
+    EXPECT_FALSE(reader.u32(u32));
+    EXPECT_EQ(u32, 0x89ABCDEFu);
+    EXPECT_EQ(reader.take(4), nullptr);
+    EXPECT_FALSE(reader.skip(SIZE_MAX));
+    EXPECT_FALSE(reader.has(SIZE_MAX));
+    EXPECT_EQ(reader.left(), 3u);
+    ASSERT_TRUE(reader.u16(u16));
+    EXPECT_EQ(u16, 'y' | 'q' << 8);
+    EXPECT_FALSE(reader.u16(u16));
+    EXPECT_EQ(u16, 'y' | 'q' << 8);
+    EXPECT_EQ(reader.take(1), bytes.data() + 22);
+    EXPECT_EQ(reader.left(), 0u);
 }
 
 } // namespace
