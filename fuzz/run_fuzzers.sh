@@ -44,6 +44,14 @@ max_len_for() {
     esac
 }
 
+# Seed folders kept elsewhere in the tree, read where they are (the same list
+# is in fuzz/CMakeLists.txt): the BMP conformance suite of the image tests.
+seeds_for() {
+    case $1 in
+    bmp) printf '%s\n' "$root"/tests/image/data/bmpsuite/{g,q,b} ;;
+    esac
+}
+
 for target in "${targets[@]}"; do
     if ! max_len_for "$target" >/dev/null; then
         echo "run_fuzzers.sh: unknown target '$target' (known: ${all_targets[*]})" >&2
@@ -73,10 +81,11 @@ for target in "${targets[@]}"; do
     log=$work/fuzz.log
     echo "== fuzz_$target: ${seconds} s" >&2
     status=0
-    # The first folder receives new inputs; the checked-in one is only read.
+    mapfile -t seeds < <(seeds_for "$target")
+    # The first folder receives new inputs; the checked-in ones are only read.
     "$binary" -max_total_time="$seconds" -max_len="$(max_len_for "$target")" -timeout=25 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$work/artifacts/" \
-        "$work/corpus" "$root/fuzz/corpus/$target" >"$log" 2>&1 || status=$?
+        "$work/corpus" "$root/fuzz/corpus/$target" "${seeds[@]}" >"$log" 2>&1 || status=$?
 
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     if [[ -z $executions ]]; then

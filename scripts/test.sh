@@ -37,7 +37,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 section "ThreadSanitizer"
 cmake -S . -B build-tsan -DQUILLMARK_SANITIZE=thread -DQUILLMARK_BENCH=OFF
-cmake --build build-tsan -j"$jobs" --target test_map quillmark quillmark-tool x_poke
+cmake --build build-tsan -j"$jobs" --target quillmark_map_tests quillmark quillmark-tool x_poke
 (cd build-tsan &&
     TSAN_OPTIONS="halt_on_error=1:suppressions=$root/tests/sanitizers/tsan.supp" \
         ctest --no-tests=error --output-on-failure --timeout 900 \

@@ -66,7 +66,7 @@ class ModelDrawTest : public ::testing::Test {
 
     OffscreenGl gl;
     std::vector<uint8_t> pixels;
-    ScratchDirectory scratch;
+    ScratchWorkDir scratch{"model"};
 };
 
 // A model of three side-by-side vertical strips (groups 0, 1, 2, left to
@@ -271,7 +271,7 @@ TEST_F(ModelDrawTest, TexturesUploadAsStoredAndAreRemadeOnReload) {
 }
 
 TEST(ModelTextures, NoTexturesWithoutACurrentContext) {
-    ScratchDirectory scratch;
+    ScratchWorkDir scratch{"model"};
     ASSERT_FALSE(glContextIsCurrent());
     ASSERT_TRUE(writeBmp24("data/land0.bmp", 4, 4, quadrantTexture(4)));
     EXPECT_EQ(loadTexture("land0.bmp"), 0u);

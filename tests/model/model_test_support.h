@@ -1,12 +1,11 @@
 #pragma once
 // Shared by the model tests: sample files built with the MS3D writer, and a
-// scratch directory that the test runs in (textures are read from data/
+// scratch folder that the test runs in (textures are read from data/
 // relative to the current directory).
 
 #include "ms3d_writer.h"
+#include "scratch_dir.h"
 
-#include <filesystem>
-#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -62,29 +61,5 @@ inline std::vector<uint8_t> encodeOrFail(const Ms3dFile& file) {
     return bytes;
 }
 
-// Creates a fresh directory with a data/ folder and makes it the current
-// directory for the life of the object.
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        std::random_device random;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        path_ = std::filesystem::temp_directory_path() /
-                ("quillmark-model-" + std::string(info ? info->name() : "test") + "-" +
-                 std::to_string(random()));
-        std::filesystem::create_directories(path_ / "data");
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(path_);
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        std::filesystem::current_path(previous_, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  private:
-    std::filesystem::path path_;
-    std::filesystem::path previous_;
-};
+// The parse tests' name for a scratch working folder with data/ in it.
+using ScratchDirectory = ScratchWorkDir;

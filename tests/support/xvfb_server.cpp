@@ -1,9 +1,10 @@
 #include "xvfb_server.h"
 
+#include "run_command.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -99,17 +100,9 @@ void XvfbServer::stop() {
 }
 
 int runWithDisplay(const XvfbServer& server, const std::string& command, std::string* out) {
-    const std::string full = "DISPLAY=" + server.display() + " " + command;
-    FILE* pipe = ::popen(full.c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    std::string text;
-    char buffer[512];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        text.append(buffer, n);
-    const int status = ::pclose(pipe);
+    const CommandResult result = runCapturing("DISPLAY=" + server.display() + " " + command);
+    std::fputs(result.err.c_str(), stderr); // as the command would have shown it
     if (out != nullptr)
-        *out = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        *out = result.out;
+    return result.status;
 }
