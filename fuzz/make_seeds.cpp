@@ -290,6 +290,12 @@ Bytes mapBytes(const HexMap& map) {
     return bytes;
 }
 
+float nanWithBits(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 HexMap oddValuesMap() {
     HexMap map;
     const float odd[] = {std::numeric_limits<float>::quiet_NaN(),
@@ -303,12 +309,16 @@ HexMap oddValuesMap() {
                          5.0f,
                          -1.0f,
                          40.0f,
-                         0.1f};
+                         0.1f,
+                         nanWithBits(0x7fc00001u),  // quiet, with a payload
+                         nanWithBits(0x7f800001u),  // signalling
+                         nanWithBits(0xffffffffu)}; // negative, every payload bit
+    constexpr int oddCount = sizeof odd / sizeof odd[0];
     int next = 0;
     for (int layer = 0; layer < mapLayerCount; ++layer)
         for (int row = 0; row < mapRows; ++row)
             for (int column = 0; column < mapColumns; ++column)
-                mapLayer(map, layer).cell[row][column] = odd[next++ % 12];
+                mapLayer(map, layer).cell[row][column] = odd[next++ % oddCount];
     return map;
 }
 
@@ -394,6 +404,7 @@ void writeMapTextSeeds(const fs::path& folder) {
     write(folder, "bad-number.txt", "height\n0 0 0 0 0 0 0 0 0 0 --1\n");
     write(folder, "too-many-values.txt", "water\n0 0 0 0 0 0 0 0 0 0 0 0\n");
     write(folder, "out-of-range.txt", "object\n1e39 0 0 0 0 0 0 0 0 0 0\n");
+    write(folder, "nan-not-a-nan.txt", "unit\n0 0 0 0 0 0 0 0 0 0 nan(0x7f800000)\n");
     write(folder, "empty.txt", std::string());
 }
 

@@ -7,7 +7,8 @@
 //   ...
 //
 // Values are the shortest decimals that read back to the same float bit for
-// bit ("inf", "-inf", "nan" for the non-finite ones).
+// bit: "inf" and "-inf"; "nan" and "-nan" for the usual quiet NaN; any other
+// NaN with its bits, sign aside, in hex ("nan(0x7fc00001)", "-nan(0x7f800001)").
 
 #include "map/hex_map.h"
 
@@ -20,6 +21,10 @@ std::string formatMapText(const HexMap& map);
 // once). On failure returns false with a message naming the line.
 bool parseMapText(const std::string& text, HexMap& map, std::string& error);
 
-// Shortest text for a float that reads back to the same bits (any NaN as
-// "nan" or "-nan").
+// Shortest text for a float that reads back to the same bits.
 std::string formatMapValue(float value);
+
+// Reads one value as formatMapValue writes it; also takes a leading '+' and
+// anything std::from_chars reads as a decimal float. False for other text,
+// and for a decimal out of the float range.
+bool parseMapValue(const std::string& word, float& value);

@@ -18,7 +18,7 @@ struct Command {
 const Command commands[] = {
     {"bmp", runBmpCommand, "describe a BMP file, or decode it to a PNG to look at"},
     {"make-assets", runMakeAssetsCommand, "write the default data set: models, textures, map"},
-    {"map", runMapCommand, "export a map file as text, or import text into a map file"},
+    {"map", runMapCommand, "map files as text (export, import), check, diff and set"},
     {"model", runModelCommand, "describe an MS3D model file"},
     {"snapshot", runSnapshotCommand, "draw a map to a PNG picture without a display"},
 };

@@ -3,15 +3,7 @@
 #include "shell/program_state.h"
 #include "shell/shell_hooks.h"
 
-#include <cstdio>
-
-bool probeModelFile(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return false;
-    std::fclose(file);
-    return true;
-}
+#include <string>
 
 namespace {
 
@@ -24,16 +16,15 @@ bool loadFixedModel(std::unique_ptr<MeshModel>& slot, const char* path, const ch
 // and files beyond it are never opened.
 bool loadSeries(std::unique_ptr<MeshModel> (&models)[maxNumberedModels], int16_t& count,
                 const char* pattern) {
-    char name[1000];
     count = 0;
     for (auto& model : models)
         model = std::make_unique<Ms3dModel>();
     for (int i = 0; i < maxNumberedModels; ++i) {
-        std::snprintf(name, sizeof name, pattern, i);
-        if (!shellHooks.probeModelFile(name))
+        const std::string name = "data/" + numberedModelName(pattern, i);
+        if (!shellHooks.probeModelFile(name.c_str()))
             break;
         ++count; // counts the model being loaded, also when it then fails
-        if (!models[i]->loadModel(name, nullptr))
+        if (!models[i]->loadModel(name.c_str(), nullptr))
             return false;
     }
     return true;
@@ -52,9 +43,9 @@ bool loadAssetSetInto(AssetSet& set) {
         !loadFixedModel(set.arrow, "data/Arrow.ms3d", nullptr) ||
         !loadFixedModel(set.arrowEdit, "data/Arrow_edit.ms3d", nullptr))
         return false;
-    if (!loadSeries(set.objectModels, set.objectCount, "data/object%04d.ms3d"))
+    if (!loadSeries(set.objectModels, set.objectCount, objectModelPattern))
         return false;
-    return loadSeries(set.unitModels, set.unitCount, "data/guy%04d.ms3d");
+    return loadSeries(set.unitModels, set.unitCount, unitModelPattern);
 }
 
 bool loadAssetSet() {

@@ -4,9 +4,6 @@
 
 #include "model/asset_set.h"
 
-// Whether a numbered model file exists (opened for binary reading and closed).
-bool probeModelFile(const char* path);
-
 // Loads every model of `set` in the fixed order, asking
 // shellHooks.probeModelFile which numbered files exist. False at the first
 // model that fails; the models loaded so far stay in the set.

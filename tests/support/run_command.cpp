@@ -33,6 +33,10 @@ CommandResult runCapturing(const std::string& script) {
     return result;
 }
 
+const char* quillmarkToolPath() {
+    return QUILLMARK_TOOL_PATH;
+}
+
 CommandResult runTool(const std::string& arguments) {
     return runCapturing("timeout 60 " + shellQuote(QUILLMARK_TOOL_PATH) + " " + arguments);
 }

@@ -21,6 +21,9 @@ struct CommandResult {
 // error (where it does not send them elsewhere itself).
 CommandResult runCapturing(const std::string& script);
 
+// Where the built quillmark-tool is.
+const char* quillmarkToolPath();
+
 // quillmark-tool with `arguments` (shell words: quoting and redirections as
 // written), under a time limit of a minute so that a tool that never ends
 // fails the test (status 124) instead of hanging it.
