@@ -19,6 +19,7 @@ libclang-rt-14-dev
 libsdl2-dev
 libxrandr-dev
 libstb-dev
+libassimp-dev
 libgl-dev
 libglu1-mesa-dev
 libegl-dev

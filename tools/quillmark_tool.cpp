@@ -16,10 +16,10 @@ struct Command {
 };
 
 const Command commands[] = {
-    {"bmp", runBmpCommand, "describe a BMP file, or decode it to a PNG to look at"},
+    {"bmp", runBmpCommand, "describe a BMP file, decode it to PNG, or make one from PNG/JPEG"},
     {"make-assets", runMakeAssetsCommand, "write the default data set: models, textures, map"},
     {"map", runMapCommand, "map files as text (export, import), check, diff and set"},
-    {"model", runModelCommand, "describe an MS3D model file"},
+    {"model", runModelCommand, "describe an MS3D model file, or make one from OBJ, glTF, ..."},
     {"snapshot", runSnapshotCommand, "draw a map to a PNG picture without a display"},
 };
 

@@ -21,13 +21,16 @@ namespace {
 const char* const bmpUsage =
     "usage: quillmark-tool bmp info FILE\n"
     "       quillmark-tool bmp png FILE OUT.png\n"
+    "       quillmark-tool bmp import IN OUT.bmp [--size N]\n"
     "\n"
     "info  describes the BMP file FILE as the editor's decoder reads it: file\n"
     "      header, DIB header kind and size, width, height, bits per pixel,\n"
     "      compression, colour-table entries, where the pixel data starts, and\n"
     "      whether the picture decodes (with the decoder's message if not).\n"
     "png   decodes FILE with the editor's decoder and writes it as the PNG file\n"
-    "      OUT.png, top row first, so that it can be looked at.\n";
+    "      OUT.png, top row first, so that it can be looked at.\n"
+    "import  makes a PNG or JPEG picture into a BMP texture with power-of-two\n"
+    "        sides; 'bmp import --help' tells more.\n";
 
 bool wantsHelp(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
@@ -157,6 +160,8 @@ int writePng(const char* path, const char* outPath) {
 } // namespace
 
 int runBmpCommand(int argc, char** argv) {
+    if (argc >= 1 && std::strcmp(argv[0], "import") == 0)
+        return runBmpImport(argc - 1, argv + 1);
     if (wantsHelp(argc, argv)) {
         std::fputs(bmpUsage, stdout);
         return 0;

@@ -7,3 +7,7 @@ int runModelCommand(int argc, char** argv);
 int runBmpCommand(int argc, char** argv);
 int runSnapshotCommand(int argc, char** argv);
 int runMakeAssetsCommand(int argc, char** argv);
+
+// Commands under another's name, given the arguments after both names.
+int runModelImport(int argc, char** argv); // model import
+int runBmpImport(int argc, char** argv);   // bmp import

@@ -14,6 +14,7 @@ namespace {
 
 const char* const modelUsage =
     "usage: quillmark-tool model info FILE\n"
+    "       quillmark-tool model import IN OUT.ms3d [OPTIONS]\n"
     "\n"
     "info  describes the MS3D model file FILE as the editor reads it: version;\n"
     "      vertex, triangle, group and material counts; each group's triangle\n"
@@ -21,7 +22,9 @@ const char* const modelUsage =
     "      diffuse, specular and emissive colours (RGBA), shininess and texture\n"
     "      name; the bounding box of the vertices; and how many indices point\n"
     "      past the end of their arrays (drawing skips those). A file the editor\n"
-    "      would refuse is reported with the reason, and the exit status is 1.\n";
+    "      would refuse is reported with the reason, and the exit status is 1.\n"
+    "import  makes a model from OBJ, glTF, FBX, Collada, ... into an MS3D file\n"
+    "        with BMP textures; 'model import --help' tells more.\n";
 
 bool wantsHelp(int argc, char** argv) {
     for (int i = 0; i < argc; ++i)
@@ -64,6 +67,8 @@ int describeModel(const char* path) {
 } // namespace
 
 int runModelCommand(int argc, char** argv) {
+    if (argc >= 1 && std::strcmp(argv[0], "import") == 0)
+        return runModelImport(argc - 1, argv + 1);
     if (wantsHelp(argc, argv)) {
         std::fputs(modelUsage, stdout);
         return 0;

@@ -2,6 +2,7 @@
 
 #include "map/hex_map.h"
 #include "snapshot.h"
+#include "tool_args.h"
 #include "tool_commands.h"
 
 #include <cstdio>
@@ -25,29 +26,6 @@ const char* const snapshotUsage =
     "  --distance D      camera distance, 10 to 100 (default 25)\n"
     "  --edit-mode       show the edit-mode cursor arrow\n"
     "  -o OUT.png        where to write the picture (required)\n";
-
-bool parseInt(const char* text, int& value) {
-    char* end = nullptr;
-    const long parsed = std::strtol(text, &end, 10);
-    if (end == text || parsed < -1000000 || parsed > 1000000)
-        return false;
-    value = static_cast<int>(parsed);
-    return *end == '\0';
-}
-
-bool parseFloat(const char* text, float& value) {
-    char* end = nullptr;
-    value = std::strtof(text, &end);
-    return end != text && *end == '\0';
-}
-
-bool parsePair(const char* text, char separator, int& first, int& second) {
-    const char* split = std::strchr(text, separator);
-    if (split == nullptr)
-        return false;
-    const std::string head(text, split);
-    return parseInt(head.c_str(), first) && parseInt(split + 1, second);
-}
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "quillmark-tool snapshot: %s\n", message.c_str());

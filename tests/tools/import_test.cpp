@@ -1,0 +1,363 @@
+// model import and bmp import: models and pictures written here, imported,
+// then read back with the editor's own MS3D loader and BMP decoder.
+
+#include "image/bmp_image.h"
+#include "image_import.h"
+#include "model/mesh_model.h"
+#include "model_import.h"
+#include "run_command.h"
+#include "scratch_dir.h"
+
+#include <gtest/gtest.h>
+#include <stb/stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// Red over blue: the top half red, the bottom half blue, so that a picture
+// turned upside down shows.
+Picture redOverBlue(int width, int height) {
+    Picture picture;
+    picture.width = width;
+    picture.height = height;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.rgb.insert(picture.rgb.end(), {uint8_t(y < height / 2 ? 255 : 0), 0,
+                                                   uint8_t(y < height / 2 ? 0 : 255)});
+    return picture;
+}
+
+Bytes pngOf(const Picture& picture) {
+    Bytes png;
+    stbi_write_png_to_func(
+        [](void* out, void* data, int size) {
+            auto* bytes = static_cast<const uint8_t*>(data);
+            static_cast<Bytes*>(out)->insert(static_cast<Bytes*>(out)->end(), bytes, bytes + size);
+        },
+        &png, picture.width, picture.height, 3, picture.rgb.data(), picture.width * 3);
+    return png;
+}
+
+std::string base64(const Bytes& bytes) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
+                           (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+        for (size_t k = 0; k < 4; ++k)
+            text += i + k <= bytes.size() ? digits[(n >> (18 - 6 * k)) & 63] : '=';
+    }
+    return text;
+}
+
+RgbImage decodeBmp(const fs::path& path) {
+    const Bytes bytes = readFileBytes(path);
+    RgbImage image;
+    EXPECT_EQ(decodeDibBytes(bytes.data(), bytes.size(), image), DibStatus::ok) << path;
+    return image;
+}
+
+bool isRed(const uint8_t* rgb) {
+    return rgb[0] > 200 && rgb[2] < 60;
+}
+
+bool isBlue(const uint8_t* rgb) {
+    return rgb[2] > 200 && rgb[0] < 60;
+}
+
+// A decoded texture has power-of-two sides, red on top and blue below (the
+// decoder's first row is the bottom one).
+void expectTexture(const RgbImage& image, int width, int height) {
+    EXPECT_EQ(image.width, width);
+    EXPECT_EQ(image.height, height);
+    ASSERT_EQ(image.data.size(), size_t(width) * height * 3);
+    EXPECT_TRUE(isBlue(&image.data[0])) << "bottom row";
+    EXPECT_TRUE(isRed(&image.data[(size_t(height) - 1) * width * 3])) << "top row";
+}
+
+Ms3dModel loadMs3d(const fs::path& path) {
+    const Bytes bytes = readFileBytes(path);
+    Ms3dModel model;
+    EXPECT_TRUE(parseMs3d(bytes.data(), bytes.size(), nullptr, model)) << path;
+    return model;
+}
+
+// The texel that the first corner at `x`, `y` samples, as GL would: the
+// loader's t = 0 is the texture's first row.
+const uint8_t* texelAtCorner(const MeshModel& model, const RgbImage& texture, float x, float y) {
+    for (const MeshTriangle& triangle : model.triangles)
+        for (int c = 0; c < 3; ++c) {
+            const float* p = model.vertices.at(triangle.vertexIndices[c]).position;
+            if (std::fabs(p[0] - x) < 1e-4f && std::fabs(p[1] - y) < 1e-4f) {
+                const int column = int(std::lround(triangle.s[c] * (texture.width - 1)));
+                const int row = int(std::lround(triangle.t[c] * (texture.height - 1)));
+                return &texture.data.at((size_t(row) * texture.width + column) * 3);
+            }
+        }
+    ADD_FAILURE() << "no corner at " << x << ", " << y;
+    static const uint8_t none[3] = {};
+    return none;
+}
+
+ModelBounds boundsOf(const MeshModel& model) {
+    ModelBounds bounds;
+    for (int axis = 0; axis < 3; ++axis) {
+        bounds.min[axis] = model.vertices.at(0).position[axis];
+        bounds.max[axis] = bounds.min[axis];
+        for (const MeshVertex& vertex : model.vertices) {
+            bounds.min[axis] = std::min(bounds.min[axis], vertex.position[axis]);
+            bounds.max[axis] = std::max(bounds.max[axis], vertex.position[axis]);
+        }
+    }
+    return bounds;
+}
+
+bool mentions(const std::vector<std::string>& lines, const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.find(text) != std::string::npos;
+    });
+}
+
+const char* const wallMtl = "newmtl Painted\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\nKs 0.7 0.8 0.9\n"
+                            "Ns 20\nmap_Kd wall.png\n"
+                            "newmtl Plain\nKd 0.25 0.25 0.25\n"
+                            "newmtl Unused\nKd 1 1 1\n";
+
+// A textured wall 2 wide and 4 tall, and a roof triangle on it that shares
+// two of its corners.
+const char* const wallObj = "mtllib wall.mtl\n"
+                            "o Wall\nv 0 0 0\nv 2 0 0\nv 2 4 0\nv 0 4 0\n"
+                            "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\n"
+                            "usemtl Painted\nf 1/1/1 2/2/1 3/3/1\nf 1/1/1 3/3/1 4/4/1\n"
+                            "o Roof_with_a_name_longer_than_its_field\n"
+                            "v 0 4 0\nv 2 4 0\nv 1 5 0\nusemtl Plain\nf 5 6 7\n";
+
+TEST(ModelImport, ObjWithMtlAndPngTextureLoadsInTheEditor) {
+    ScratchDir dir("import");
+    dir.file("wall.mtl", bytesOf(wallMtl));
+    dir.file("wall.png", pngOf(redOverBlue(48, 20))); // sides not powers of two
+    const fs::path data = dir.path() / "data";
+    fs::create_directories(data);
+    ModelImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(importModel(dir.file("wall.obj", bytesOf(wallObj)), (data / "wall.ms3d").string(),
+                            ModelImportOptions(), summary, error))
+        << error;
+
+    const Ms3dModel model = loadMs3d(data / "wall.ms3d");
+    EXPECT_EQ(model.groupCount, 2);
+    EXPECT_EQ(model.triangleCount, 3);
+    EXPECT_EQ(model.vertexCount, 5);   // the roof's shared corners are one vertex each
+    ASSERT_EQ(model.materialCount, 2); // the unused material is left out
+    const MeshMaterial& painted = model.materials[0];
+    const float ambient[4] = {0.1f, 0.2f, 0.3f, 1}, diffuse[4] = {0.4f, 0.5f, 0.6f, 1},
+                specular[4] = {0.7f, 0.8f, 0.9f, 1};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(painted.ambient[i], ambient[i]);
+        EXPECT_FLOAT_EQ(painted.diffuse[i], diffuse[i]);
+        EXPECT_FLOAT_EQ(painted.specular[i], specular[i]);
+    }
+    EXPECT_FLOAT_EQ(painted.shininess, 20);
+    EXPECT_EQ(painted.textureName, "wall-0.bmp");
+    EXPECT_FLOAT_EQ(model.materials[1].diffuse[0], 0.25f);
+    EXPECT_EQ(model.materials[1].textureName, "");
+    EXPECT_EQ(model.groups[0].materialIndex, 0);
+    EXPECT_EQ(model.groups[1].materialIndex, 1);
+
+    // The size is kept; the base stands on y = 0, centred on x = z = 0.
+    const ModelBounds bounds = boundsOf(model);
+    EXPECT_FLOAT_EQ(bounds.min[0], -1);
+    EXPECT_FLOAT_EQ(bounds.max[0], 1);
+    EXPECT_FLOAT_EQ(bounds.min[1], 0);
+    EXPECT_FLOAT_EQ(bounds.max[1], 5);
+
+    // Nearest powers of two: 48 -> 64, 20 -> 16. Source v runs up from the
+    // picture's bottom: the wall's foot is blue, its top red.
+    const RgbImage texture = decodeBmp(data / "wall-0.bmp");
+    expectTexture(texture, 64, 16);
+    EXPECT_TRUE(isBlue(texelAtCorner(model, texture, -1, 0)));
+    EXPECT_TRUE(isRed(texelAtCorner(model, texture, -1, 4)));
+
+    // The long group name is cut to fit its field, with its terminator.
+    EXPECT_TRUE(mentions(summary.warnings, "Roof_with_a_name_longer_than_its_field"));
+    const std::string file = readFileText(data / "wall.ms3d");
+    EXPECT_NE(file.find(std::string("Roof_with_a_name_longer_than_it") + '\0'), std::string::npos);
+    EXPECT_EQ(folderEntries(data), (std::vector<std::string>{"wall-0.bmp", "wall.ms3d"}));
+}
+
+TEST(ModelImport, GltfWithEmbeddedTextureOnAMirroredNode) {
+    ScratchDir dir("import");
+    // One triangle facing +z, mirrored in x by its node: positions then
+    // texture coordinates, as little-endian floats.
+    const float values[] = {0, 0, 0, 1, 0, 0, 0, 1, 0, /* uv */ 0, 0, 1, 0, 0, 1};
+    Bytes buffer(sizeof values);
+    std::memcpy(buffer.data(), values, sizeof values);
+    const std::string gltf =
+        R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+        R"("nodes":[{"mesh":0,"scale":[-1,1,1]}],"meshes":[{"name":"Sail","primitives":[{"attributes":)"
+        R"({"POSITION":0,"TEXCOORD_0":1},"material":0}]}],)"
+        R"("materials":[{"name":"Canvas","pbrMetallicRoughness":{"baseColorFactor":)"
+        R"([1,0.5,0.25,1],"baseColorTexture":{"index":0}}}],)"
+        R"("textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" +
+        base64(pngOf(redOverBlue(40, 40))) +
+        R"("}],"buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,)" +
+        base64(buffer) +
+        R"("}],"bufferViews":[{"buffer":0,"byteLength":36},)"
+        R"({"buffer":0,"byteOffset":36,"byteLength":24}],)"
+        R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
+        R"("min":[0,0,0],"max":[1,1,0]},)"
+        R"({"bufferView":1,"componentType":5126,"count":3,"type":"VEC2"}]})";
+    ModelImportSummary summary;
+    std::string error;
+    const fs::path out = dir.path() / "sail.ms3d";
+    ASSERT_TRUE(importModel(dir.file("sail.gltf", bytesOf(gltf)), out.string(),
+                            ModelImportOptions(), summary, error))
+        << error;
+
+    const Ms3dModel model = loadMs3d(out);
+    EXPECT_EQ(model.triangleCount, 1);
+    ASSERT_EQ(model.materialCount, 1);
+    EXPECT_FLOAT_EQ(model.materials[0].diffuse[1], 0.5f);
+    EXPECT_FLOAT_EQ(model.materials[0].diffuse[2], 0.25f);
+    EXPECT_EQ(model.materials[0].textureName, "sail-0.bmp");
+    ASSERT_EQ(summary.textures.size(), 1u);
+    EXPECT_EQ(summary.textures[0].source, "embedded texture 0");
+    // The mirror turned the corners round, so the face still shows its
+    // front (counter-clockwise) on the side its normal points to.
+    const MeshTriangle& triangle = model.triangles.at(0);
+    const float* p[3];
+    for (int c = 0; c < 3; ++c)
+        p[c] = model.vertices.at(triangle.vertexIndices[c]).position;
+    const float winding =
+        (p[1][0] - p[0][0]) * (p[2][1] - p[0][1]) - (p[1][1] - p[0][1]) * (p[2][0] - p[0][0]);
+    EXPECT_GT(winding * triangle.vertexNormals[0][2], 0);
+    EXPECT_FLOAT_EQ(triangle.vertexNormals[0][2], 1);
+    // glTF counts v down from the picture's top: uv (0, 0), the corner at
+    // the origin, is red; uv (0, 1) blue.
+    const RgbImage texture = decodeBmp(dir.path() / "sail-0.bmp");
+    expectTexture(texture, 32, 32);
+    EXPECT_TRUE(isRed(texelAtCorner(model, texture, 0.5f, 0)));
+    EXPECT_TRUE(isBlue(texelAtCorner(model, texture, 0.5f, 1)));
+}
+
+TEST(ModelImport, HeightAndUpAxisFitTheModelOnTheHex) {
+    ScratchDir dir("import");
+    // Z up: a floor triangle facing +z at z = 2 and a spike up to z = 6.
+    const std::string in = dir.file("spike.obj", bytesOf("v 3 -1 2\nv 5 -1 2\nv 4 0 2\nv 4.5 0 6\n"
+                                                         "vn 0 0 1\nf 1//1 2//1 3//1\nf 1 2 4\n"));
+    const std::string out = (dir.path() / "spike.ms3d").string();
+    const CommandResult run =
+        runTool("model import " + shellQuote(in) + " " + shellQuote(out) + " --height 1.5 --up z");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("bounding box before fitting: x 3 to 5, y -1 to 0, z 2 to 6"),
+              std::string::npos)
+        << run.out;
+
+    const Ms3dModel model = loadMs3d(out);
+    const ModelBounds bounds = boundsOf(model);
+    EXPECT_FLOAT_EQ(bounds.min[1], 0);
+    EXPECT_FLOAT_EQ(bounds.max[1], 1.5f);
+    for (int axis : {0, 2})
+        EXPECT_FLOAT_EQ(bounds.min[axis], -bounds.max[axis]) << "centred on axis " << axis;
+    EXPECT_FLOAT_EQ(bounds.max[0], 0.375f); // 2 wide, scaled by 1.5 / 4
+    // The spike's tip is the top, and the floor's +z normal now points up.
+    EXPECT_TRUE(std::any_of(model.vertices.begin(), model.vertices.end(), [](const MeshVertex& v) {
+        return v.position[1] == 1.5f && v.position[0] == 0.1875f;
+    }));
+    EXPECT_FLOAT_EQ(model.triangles.at(0).vertexNormals[0][1], 1);
+}
+
+TEST(ModelImport, RefusalsWriteNothing) {
+    ScratchDir dir("import");
+    const fs::path out = dir.path() / "out" / "model.ms3d";
+    fs::create_directories(out.parent_path());
+    auto expectRefused = [&](const std::string& in, const std::string& said) {
+        const CommandResult run =
+            runTool("model import " + shellQuote(in) + " " + shellQuote(out.string()));
+        EXPECT_EQ(run.status, 1) << in;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_TRUE(folderEntries(out.parent_path()).empty()) << in;
+    };
+    expectRefused((dir.path() / "missing.obj").string(), "no such file");
+
+    // One more vertex than the format counts, three to a triangle.
+    std::string obj;
+    for (int i = 0; i < 65536 + 2; ++i)
+        obj += "v " + std::to_string(i) + (i % 3 == 1 ? " 1 0\n" : " 0 0\n") +
+               (i % 3 == 2 ? "f -3 -2 -1\n" : "");
+    expectRefused(dir.file("many.obj", bytesOf(obj)), "65538 vertices (at most 65535)");
+
+    std::string mtl, faces = "mtllib many.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    for (int i = 0; i < 128; ++i) {
+        mtl += "newmtl m" + std::to_string(i) + "\n";
+        faces += "usemtl m" + std::to_string(i) + "\nf 1 2 3\n";
+    }
+    dir.file("many.mtl", bytesOf(mtl));
+    expectRefused(dir.file("materials.obj", bytesOf(faces)), "128 materials (at most 127)");
+
+    ModelCounts counts{maxImportVertices, maxImportTriangles, maxImportGroups, maxImportMaterials};
+    std::string error;
+    EXPECT_TRUE(checkModelLimits(counts, error));
+    counts.triangles++;
+    EXPECT_FALSE(checkModelLimits(counts, error));
+    EXPECT_NE(error.find("65536 triangles"), std::string::npos) << error;
+
+    // A texture that does not decode: the model is still written, untextured.
+    dir.file("broken.png", bytesOf("not a picture"));
+    dir.file("broken.mtl", bytesOf("newmtl Painted\nmap_Kd broken.png\n"));
+    const std::string in = dir.file(
+        "broken.obj", bytesOf("mtllib broken.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Painted\n"
+                              "f 1 2 3\n"));
+    ModelImportSummary summary;
+    ASSERT_TRUE(importModel(in, out.string(), ModelImportOptions(), summary, error)) << error;
+    EXPECT_TRUE(mentions(summary.warnings, "broken.png"));
+    EXPECT_EQ(loadMs3d(out).materials.at(0).textureName, "");
+    EXPECT_EQ(folderEntries(out.parent_path()), std::vector<std::string>{"model.ms3d"});
+}
+
+TEST(BmpImport, PngAndJpegKeepTheirTopRowOnTop) {
+    ScratchDir dir("import");
+    const std::string png = dir.file("picture.png", pngOf(redOverBlue(48, 20)));
+    const fs::path bmp = dir.path() / "picture.bmp";
+    ASSERT_EQ(runTool("bmp import " + shellQuote(png) + " " + shellQuote(bmp.string())).status, 0);
+    expectTexture(decodeBmp(bmp), 64, 16);
+
+    const Picture picture = redOverBlue(30, 30);
+    const std::string jpeg = (dir.path() / "picture.jpg").string();
+    ASSERT_NE(stbi_write_jpg(jpeg.c_str(), 30, 30, 3, picture.rgb.data(), 95), 0);
+    ASSERT_EQ(
+        runTool("bmp import " + shellQuote(jpeg) + " " + shellQuote(bmp.string()) + " --size 8")
+            .status,
+        0);
+    expectTexture(decodeBmp(bmp), 8, 8);
+
+    // Sides cap at 1024; a size that is no power of two and an unreadable
+    // picture are refused, leaving the BMP as it was.
+    const std::string wide = dir.file("wide.png", pngOf(redOverBlue(1500, 4)));
+    ASSERT_EQ(runTool("bmp import " + shellQuote(wide) + " " + shellQuote(bmp.string())).status, 0);
+    expectTexture(decodeBmp(bmp), 1024, 4);
+    const Bytes before = readFileBytes(bmp);
+    EXPECT_EQ(
+        runTool("bmp import " + shellQuote(png) + " " + shellQuote(bmp.string()) + " --size 48")
+            .status,
+        2);
+    EXPECT_EQ(runTool("bmp import " + shellQuote(dir.file("bad.png", bytesOf("no"))) + " " +
+                      shellQuote(bmp.string()))
+                  .status,
+              1);
+    EXPECT_EQ(readFileBytes(bmp), before);
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#include "image_import.h"
+
+#include "bmp_writer.h"
+#include "platform/mapped_file.h"
+
+#include <stb/stb_image.h>
+#include <stb/stb_image_resize.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <memory>
+
+bool decodePicture(const uint8_t* bytes, size_t size, Picture& out, std::string& error) {
+    if (size > static_cast<size_t>(INT_MAX)) {
+        error = "too large to be a picture";
+        return false;
+    }
+    const int length = static_cast<int>(size);
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+        error = std::string("not a picture stb_image reads (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    if (width > maxPictureSide || height > maxPictureSide) {
+        error = "picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                " pixels; at most " + std::to_string(maxPictureSide) + " a side is read";
+        return false;
+    }
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+        stbi_load_from_memory(bytes, length, &width, &height, &channels, 3), stbi_image_free);
+    if (pixels == nullptr) {
+        error = std::string("cannot decode the picture (") + stbi_failure_reason() + ")";
+        return false;
+    }
+    out.width = width;
+    out.height = height;
+    out.rgb.assign(pixels.get(), pixels.get() + static_cast<size_t>(width) * height * 3);
+    return true;
+}
+
+bool readPictureFile(const std::string& path, Picture& out, std::string& error) {
+    MappedFile file;
+    errno = 0;
+    if (!openMappedFile(path.c_str(), file)) {
+        error = std::string("cannot read ") + path + ": " +
+                (errno != 0 ? std::strerror(errno) : "not a readable file");
+        return false;
+    }
+    const bool decoded = decodePicture(file.data, file.size, out, error);
+    closeMappedFile(file);
+    if (!decoded)
+        error = path + ": " + error;
+    return decoded;
+}
+
+bool isPowerOfTwo(int n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+int nearestPowerOfTwo(int side) {
+    int below = 1;
+    while (below * 2 <= side && below < maxTextureSide)
+        below *= 2;
+    if (below == maxTextureSide)
+        return below;
+    return side - below < below * 2 - side ? below : below * 2;
+}
+
+Picture resizePicture(const Picture& picture, int width, int height) {
+    Picture resized;
+    resized.width = width;
+    resized.height = height;
+    resized.rgb.resize(static_cast<size_t>(width) * height * 3);
+    // Colour pictures are sRGB: filtering in linear light keeps the mix of
+    // two colours as bright as it looks.
+    stbir_resize_uint8_srgb(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
+                            resized.rgb.data(), width, height, width * 3, 3,
+                            STBIR_ALPHA_CHANNEL_NONE, 0);
+    return resized;
+}
+
+Picture resizeToTexture(const Picture& picture) {
+    const int width = nearestPowerOfTwo(picture.width);
+    const int height = nearestPowerOfTwo(picture.height);
+    if (width == picture.width && height == picture.height)
+        return picture;
+    return resizePicture(picture, width, height);
+}
+
+bool encodePictureBmp(const Picture& picture, std::vector<uint8_t>& out) {
+    // BMP rows run from the bottom: store the picture's rows in reverse.
+    const size_t rowBytes = static_cast<size_t>(picture.width) * 3;
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.rgb.size() != rowBytes * static_cast<size_t>(picture.height)) {
+        out.clear();
+        return false;
+    }
+    std::vector<uint8_t> bottomFirst(picture.rgb.size());
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(&bottomFirst[static_cast<size_t>(y) * rowBytes],
+                    &picture.rgb[static_cast<size_t>(picture.height - 1 - y) * rowBytes], rowBytes);
+    return encodeBmp24(picture.width, picture.height, bottomFirst, out);
+}
