@@ -19,7 +19,7 @@ const Command commands[] = {
     {"bmp", runBmpCommand, "describe a BMP file, or decode it to a PNG to look at"},
     {"make-assets", runMakeAssetsCommand, "write the default data set: models, textures, map"},
     {"map", runMapCommand, "export a map file as text, or import text into a map file"},
-    {"model", runModelCommand, "describe an MS3D model file"},
+    {"model", runModelCommand, "describe an MS3D model file, or draw it to a PNG"},
     {"snapshot", runSnapshotCommand, "draw a map to a PNG picture without a display"},
 };
 
