@@ -22,9 +22,9 @@ bool decodePicture(const uint8_t* bytes, size_t size, Picture& out, std::string&
         error = std::string("not a picture stb_image reads (") + stbi_failure_reason() + ")";
         return false;
     }
-    if (width > maxPictureSide || height > maxPictureSide) {
+    if (width > maxSourcePictureSide || height > maxSourcePictureSide) {
         error = "picture of " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels; at most " + std::to_string(maxPictureSide) + " a side is read";
+                " pixels; at most " + std::to_string(maxSourcePictureSide) + " a side is read";
         return false;
     }
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(

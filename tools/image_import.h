@@ -17,7 +17,7 @@ struct Picture {
 };
 
 // A source picture with a longer side is refused before it is decoded.
-constexpr int maxPictureSide = 8192;
+constexpr int maxSourcePictureSide = 8192;
 // The largest side the tools give a texture on their own.
 constexpr int maxTextureSide = 1024;
 

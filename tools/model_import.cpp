@@ -262,8 +262,8 @@ class TextureReader {
         if (texture.mHeight == 0) // compressed: PNG, JPEG, ... bytes, mWidth of them
             return decodePicture(reinterpret_cast<const uint8_t*>(texture.pcData), texture.mWidth,
                                  picture, error);
-        if (texture.mWidth > static_cast<unsigned>(maxPictureSide) ||
-            texture.mHeight > static_cast<unsigned>(maxPictureSide)) {
+        if (texture.mWidth > static_cast<unsigned>(maxSourcePictureSide) ||
+            texture.mHeight > static_cast<unsigned>(maxSourcePictureSide)) {
             error = "embedded texture too large";
             return false;
         }

@@ -1,7 +1,10 @@
 #include "model_info.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -41,15 +44,41 @@ ModelIndexProblems findIndexProblems(const MeshModel& model) {
     return problems;
 }
 
+bool readModelFileBytes(const char* path, std::vector<uint8_t>& bytes, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::string("cannot open ") + path + ": " + std::strerror(errno);
+        return false;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0 || static_cast<unsigned long long>(size) > maxModelFileSize) {
+        error = std::string(path) + ": too large to be a model";
+        return false;
+    }
+    in.seekg(0, std::ios::beg);
+    bytes.resize(static_cast<size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+        error = std::string("cannot read ") + path;
+        return false;
+    }
+    return true;
+}
+
+std::string ms3dRefusalReason(const Ms3dParseResult& result) {
+    std::string reason = describeMs3dFailure(result.failure);
+    if (result.failure == Ms3dFailure::badVersion)
+        reason += " (version " + std::to_string(result.version) + ")";
+    return reason;
+}
+
 bool describeModelBytes(const uint8_t* data, size_t size, std::string& text, std::string& error) {
     text.clear();
     error.clear();
     Ms3dModel model;
     Ms3dParseResult result;
     if (!parseMs3d(data, size, nullptr, model, &result)) {
-        error = describeMs3dFailure(result.failure);
-        if (result.failure == Ms3dFailure::badVersion)
-            error += " (version " + std::to_string(result.version) + ")";
+        error = ms3dRefusalReason(result);
         return false;
     }
 

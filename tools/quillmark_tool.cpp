@@ -19,7 +19,8 @@ const Command commands[] = {
     {"bmp", runBmpCommand, "describe a BMP file, decode it to PNG, or make one from PNG/JPEG"},
     {"make-assets", runMakeAssetsCommand, "write the default data set: models, textures, map"},
     {"map", runMapCommand, "map files as text (export, import), check, diff and set"},
-    {"model", runModelCommand, "describe an MS3D model file, or make one from OBJ, glTF, ..."},
+    {"model", runModelCommand,
+     "describe an MS3D model file, make one from OBJ, glTF, ..., or draw it"},
     {"snapshot", runSnapshotCommand, "draw a map to a PNG picture without a display"},
 };
 

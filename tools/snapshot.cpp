@@ -2,37 +2,17 @@
 
 #include "map/map_file.h"
 #include "map/scene.h"
+#include "platform/atomic_file.h"
 #include "platform/offscreen/offscreen_gl.h"
 #include "shell/asset_loading.h"
 #include "shell/gl_window.h"
+#include "working_directory.h"
 
 #include <stb/stb_image_write.h>
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// Model and texture paths are relative to the game folder, as in the
-// program; this keeps the caller's working directory whatever happens.
-class WorkingDirectory {
-  public:
-    explicit WorkingDirectory(const fs::path& dir, std::error_code& error)
-        : previous(fs::current_path(error)) {
-        if (!error)
-            fs::current_path(dir, error);
-    }
-    ~WorkingDirectory() {
-        std::error_code ignored;
-        fs::current_path(previous, ignored);
-    }
-
-  private:
-    fs::path previous;
-};
-
-} // namespace
 
 bool renderSnapshot(const SnapshotOptions& options, SnapshotImage& image, std::string& error) {
     std::error_code fsError;
@@ -77,6 +57,15 @@ bool renderSnapshot(const SnapshotOptions& options, SnapshotImage& image, std::s
 }
 
 bool writePng(const std::string& path, const SnapshotImage& image) {
-    return stbi_write_png(path.c_str(), image.width, image.height, 3, image.rgb.data(),
-                          image.width * 3) != 0;
+    // Encoded in memory and written whole, so a failed write leaves no
+    // half-written picture behind.
+    std::vector<uint8_t> png;
+    const auto append = [](void* context, void* data, int size) {
+        auto& out = *static_cast<std::vector<uint8_t>*>(context);
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        out.insert(out.end(), bytes, bytes + size);
+    };
+    return stbi_write_png_to_func(append, &png, image.width, image.height, 3, image.rgb.data(),
+                                  image.width * 3) != 0 &&
+           writeFileAtomically(path, png.data(), png.size());
 }

@@ -3,6 +3,7 @@
 #include "image/bmp_image.h"
 #include "platform/message_box.h"
 #include "platform/platform_hooks.h"
+#include "tool_arguments.h"
 #include "tool_commands.h"
 
 #include <stb/stb_image_write.h>
@@ -31,13 +32,6 @@ const char* const bmpUsage =
     "      OUT.png, top row first, so that it can be looked at.\n"
     "import  makes a PNG or JPEG picture into a BMP texture with power-of-two\n"
     "        sides; 'bmp import --help' tells more.\n";
-
-bool wantsHelp(int argc, char** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return true;
-    return false;
-}
 
 const char* compressionName(uint32_t compression) {
     switch (compression) {

@@ -2,7 +2,7 @@
 
 #include "image_import.h"
 #include "platform/atomic_file.h"
-#include "tool_args.h"
+#include "tool_arguments.h"
 #include "tool_commands.h"
 
 #include <cerrno>
@@ -46,7 +46,7 @@ int runBmpImport(int argc, char** argv) {
             std::fputs(bmpImportUsage, stdout);
             return 0;
         } else if (arg == "--size") {
-            if (i + 1 == argc || !parseInt(argv[++i], size) || !isPowerOfTwo(size) ||
+            if (i + 1 == argc || !parseIntArgument(argv[++i], size) || !isPowerOfTwo(size) ||
                 size > maxChosenSide)
                 return usageError("--size wants a power of two from 1 to " +
                                   std::to_string(maxChosenSide));

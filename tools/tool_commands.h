@@ -4,6 +4,7 @@
 
 int runMapCommand(int argc, char** argv);
 int runModelCommand(int argc, char** argv);
+int runModelPreview(int argc, char** argv); // model preview, reached through runModelCommand
 int runBmpCommand(int argc, char** argv);
 int runSnapshotCommand(int argc, char** argv);
 int runMakeAssetsCommand(int argc, char** argv);

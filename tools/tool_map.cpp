@@ -4,6 +4,7 @@
 #include "map_review.h"
 #include "map_text.h"
 #include "model/asset_set.h"
+#include "tool_arguments.h"
 #include "tool_commands.h"
 
 #include <cerrno>
@@ -48,13 +49,6 @@ const char* const mapUsage =
     "        is checked first; the file is replaced atomically, and left\n"
     "        untouched when any argument is bad (exit status 2) or the file\n"
     "        cannot be read or written, or is not 2,640 bytes (exit status 1).\n";
-
-bool wantsHelp(int argc, char** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return true;
-    return false;
-}
 
 // A map's text is about 10 KiB; anything near this is no map.
 constexpr size_t maxTextSize = 1048576;
@@ -212,13 +206,7 @@ int diffMaps(const char* before, const char* after) {
 }
 
 bool parseIndex(const char* text, int limit, int& value) {
-    char* end = nullptr;
-    errno = 0;
-    const long parsed = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || errno != 0 || parsed < 0 || parsed >= limit)
-        return false;
-    value = static_cast<int>(parsed);
-    return true;
+    return parseIntArgument(text, value) && value >= 0 && value < limit;
 }
 
 struct MapChange {

@@ -2,12 +2,11 @@
 
 #include "model/mesh_model.h"
 #include "model_info.h"
+#include "tool_arguments.h"
 #include "tool_commands.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -15,6 +14,7 @@ namespace {
 const char* const modelUsage =
     "usage: quillmark-tool model info FILE\n"
     "       quillmark-tool model import IN OUT.ms3d [OPTIONS]\n"
+    "       quillmark-tool model preview FILE.ms3d [OPTIONS] -o OUT.png\n"
     "\n"
     "info  describes the MS3D model file FILE as the editor reads it: version;\n"
     "      vertex, triangle, group and material counts; each group's triangle\n"
@@ -24,38 +24,17 @@ const char* const modelUsage =
     "      past the end of their arrays (drawing skips those). A file the editor\n"
     "      would refuse is reported with the reason, and the exit status is 1.\n"
     "import  makes a model from OBJ, glTF, FBX, Collada, ... into an MS3D file\n"
-    "        with BMP textures; 'model import --help' tells more.\n";
-
-bool wantsHelp(int argc, char** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-            return true;
-    return false;
-}
+    "        with BMP textures; 'model import --help' tells more.\n"
+    "preview draws a model as the editor does, to a PNG picture, without a\n"
+    "        display; 'model preview --help' tells more.\n";
 
 int describeModel(const char* path) {
     std::vector<uint8_t> bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "quillmark-tool model info: cannot open %s: %s\n", path,
-                         std::strerror(errno));
-            return 1;
-        }
-        in.seekg(0, std::ios::end);
-        const std::streamoff size = in.tellg();
-        if (size < 0 || static_cast<unsigned long long>(size) > maxModelFileSize) {
-            std::fprintf(stderr, "quillmark-tool model info: %s: too large to be a model\n", path);
-            return 1;
-        }
-        in.seekg(0, std::ios::beg);
-        bytes.resize(static_cast<size_t>(size));
-        if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-            std::fprintf(stderr, "quillmark-tool model info: cannot read %s\n", path);
-            return 1;
-        }
-    }
     std::string text, error;
+    if (!readModelFileBytes(path, bytes, error)) {
+        std::fprintf(stderr, "quillmark-tool model info: %s\n", error.c_str());
+        return 1;
+    }
     if (!describeModelBytes(bytes.data(), bytes.size(), text, error)) {
         std::fprintf(stderr, "quillmark-tool model info: %s: refused: %s\n", path, error.c_str());
         return 1;
@@ -69,6 +48,8 @@ int describeModel(const char* path) {
 int runModelCommand(int argc, char** argv) {
     if (argc >= 1 && std::strcmp(argv[0], "import") == 0)
         return runModelImport(argc - 1, argv + 1);
+    if (argc >= 1 && std::strcmp(argv[0], "preview") == 0)
+        return runModelPreview(argc - 1, argv + 1);
     if (wantsHelp(argc, argv)) {
         std::fputs(modelUsage, stdout);
         return 0;

@@ -1,7 +1,7 @@
 // quillmark-tool model import: a model from a modelling tool made into MS3D.
 
 #include "model_import.h"
-#include "tool_args.h"
+#include "tool_arguments.h"
 #include "tool_commands.h"
 
 #include <cmath>
@@ -54,7 +54,7 @@ int runModelImport(int argc, char** argv) {
         } else if ((arg == "--height" || arg == "--up") && i + 1 == argc) {
             return usageError(arg + " needs a value");
         } else if (arg == "--height") {
-            if (!parseFloat(argv[++i], options.height) || !std::isfinite(options.height) ||
+            if (!parseFloatArgument(argv[++i], options.height) || !std::isfinite(options.height) ||
                 !(options.height > 0))
                 return usageError("--height wants a number above 0, not '" + std::string(argv[i]) +
                                   "'");

@@ -2,12 +2,10 @@
 
 #include "map/hex_map.h"
 #include "snapshot.h"
-#include "tool_args.h"
+#include "tool_arguments.h"
 #include "tool_commands.h"
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -56,23 +54,22 @@ int runSnapshotCommand(int argc, char** argv) {
         } else if (arg == "-o") {
             out = argv[++i];
         } else if (arg == "--size") {
-            if (!parsePair(argv[++i], 'x', options.width, options.height) || options.width < 1 ||
-                options.height < 1 || options.width > 8192 || options.height > 8192)
+            if (!parsePictureSize(argv[++i], options.width, options.height))
                 return fail("--size wants WIDTHxHEIGHT, each 1 to 8192, not '" +
                             std::string(argv[i]) + "'");
         } else if (arg == "--cursor") {
-            if (!parsePair(argv[++i], ',', options.cursorRow, options.cursorColumn) ||
+            if (!parsePairArgument(argv[++i], ',', options.cursorRow, options.cursorColumn) ||
                 options.cursorRow < 0 || options.cursorRow >= mapRows || options.cursorColumn < 0 ||
                 options.cursorColumn >= mapColumns)
                 return fail("--cursor wants ROW,COL with row 0-14 and column 0-10, not '" +
                             std::string(argv[i]) + "'");
         } else if (arg == "--pitch") {
-            if (!parseFloat(argv[++i], options.pitch) || !(options.pitch >= 0.0f) ||
+            if (!parseFloatArgument(argv[++i], options.pitch) || !(options.pitch >= 0.0f) ||
                 !(options.pitch <= 90.0f))
                 return fail("--pitch wants degrees from 0 to 90, not '" + std::string(argv[i]) +
                             "'");
         } else if (arg == "--distance") {
-            if (!parseFloat(argv[++i], options.distance) || !(options.distance >= 10.0f) ||
+            if (!parseFloatArgument(argv[++i], options.distance) || !(options.distance >= 10.0f) ||
                 !(options.distance <= 100.0f))
                 return fail("--distance wants 10 to 100, not '" + std::string(argv[i]) + "'");
         } else {
