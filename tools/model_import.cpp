@@ -523,9 +523,12 @@ bool importModel(const std::string& inPath, const std::string& outPath,
     // Points and lines have no faces to draw.
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
                                 aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    const aiScene* scene = importer.ReadFile(
-        inPath, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
-                    aiProcess_GenSmoothNormals | aiProcess_ValidateDataStructure);
+    // No normals are generated here: Assimp would give a corner shared by
+    // several faces one face's normal (or a smoothed one); a mesh without
+    // them gets each face's own normal at its corners below, as glTF asks.
+    const aiScene* scene = importer.ReadFile(inPath, aiProcess_Triangulate | aiProcess_SortByPType |
+                                                         aiProcess_JoinIdenticalVertices |
+                                                         aiProcess_ValidateDataStructure);
     if (scene == nullptr || scene->mRootNode == nullptr) {
         error = "cannot read " + inPath + " as a model: " + importer.GetErrorString();
         return false;

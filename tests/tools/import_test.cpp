@@ -254,9 +254,10 @@ TEST(ModelImport, GltfWithEmbeddedTextureOnAMirroredNode) {
 
 TEST(ModelImport, HeightAndUpAxisFitTheModelOnTheHex) {
     ScratchDir dir("import");
-    // Z up: a floor triangle facing +z at z = 2 and a spike up to z = 6.
+    // Z up: a floor triangle facing +z at z = 2 and a spike up to z = 6,
+    // sharing two corners, with no normals in the file.
     const std::string in = dir.file("spike.obj", bytesOf("v 3 -1 2\nv 5 -1 2\nv 4 0 2\nv 4.5 0 6\n"
-                                                         "vn 0 0 1\nf 1//1 2//1 3//1\nf 1 2 4\n"));
+                                                         "f 1 2 3\nf 1 2 4\n"));
     const std::string out = (dir.path() / "spike.ms3d").string();
     const CommandResult run =
         runTool("model import " + shellQuote(in) + " " + shellQuote(out) + " --height 1.5 --up z");
@@ -272,11 +273,17 @@ TEST(ModelImport, HeightAndUpAxisFitTheModelOnTheHex) {
     for (int axis : {0, 2})
         EXPECT_FLOAT_EQ(bounds.min[axis], -bounds.max[axis]) << "centred on axis " << axis;
     EXPECT_FLOAT_EQ(bounds.max[0], 0.375f); // 2 wide, scaled by 1.5 / 4
-    // The spike's tip is the top, and the floor's +z normal now points up.
+    // The spike's tip is the top.
     EXPECT_TRUE(std::any_of(model.vertices.begin(), model.vertices.end(), [](const MeshVertex& v) {
         return v.position[1] == 1.5f && v.position[0] == 0.1875f;
     }));
-    EXPECT_FLOAT_EQ(model.triangles.at(0).vertexNormals[0][1], 1);
+    // Each face takes its own normal at every corner, shared ones too: the
+    // floor's +z now points up, the spike's face leans towards +z.
+    for (int corner = 0; corner < 3; ++corner) {
+        EXPECT_FLOAT_EQ(model.triangles.at(0).vertexNormals[corner][1], 1);
+        EXPECT_NEAR(model.triangles.at(1).vertexNormals[corner][1], 0.2425f, 1e-4f);
+        EXPECT_NEAR(model.triangles.at(1).vertexNormals[corner][2], 0.9701f, 1e-4f);
+    }
 }
 
 TEST(ModelImport, RefusalsWriteNothing) {
