@@ -3,6 +3,7 @@
 
 #include "assets/asset_models.h"
 #include "bmp_writer.h"
+#include "model_import.h"
 #include "model_preview.h"
 #include "ms3d_writer.h"
 #include "run_command.h"
@@ -10,9 +11,11 @@
 
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -139,6 +142,37 @@ TEST(ModelPreview, DrawsTheTexturedModelUprightAndLeavesNothingBehind) {
     EXPECT_GT(onHex.blue, 50);
     EXPECT_EQ(fs::current_path(), before);
     EXPECT_TRUE(folderEntries(temporary.path()).empty());
+}
+
+TEST(ModelPreview, AnImportedModelShowsItsTexture) {
+    const ScratchDir dir("preview-import");
+    // The same quad as an OBJ file with its picture as a PNG, red above blue.
+    std::ofstream(dir.path() / "quad.mtl") << "newmtl m\nKd 1 1 1\nmap_Kd two.png\n";
+    std::ofstream(dir.path() / "quad.obj")
+        << "mtllib quad.mtl\nv -0.5 0 0\nv 0.5 0 0\nv 0.5 2 0\nv -0.5 2 0\n"
+           "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nusemtl m\nf 1/1 2/2 3/3\nf 1/1 3/3 4/4\n";
+    uint8_t rgb[8][8][3] = {};
+    for (int y = 0; y < 8; ++y) // top row first
+        for (int x = 0; x < 8; ++x)
+            rgb[y][x][y < 4 ? 0 : 2] = 255;
+    ASSERT_NE(stbi_write_png((dir.path() / "two.png").c_str(), 8, 8, 3, rgb, 24), 0);
+    const fs::path data = dir.path() / "data";
+    fs::create_directory(data);
+    ModelImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(importModel((dir.path() / "quad.obj").string(), (data / "quad.ms3d").string(),
+                            ModelImportOptions(), summary, error))
+        << error;
+
+    ModelPreviewOptions options;
+    options.modelPath = (data / "quad.ms3d").string();
+    options.width = options.height = 96;
+    options.yaw = options.pitch = 0;
+    SnapshotImage image;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(renderModelPreview(options, image, error, warnings)) << error;
+    EXPECT_TRUE(warnings.empty());
+    expectUprightQuad(look(image));
 }
 
 SnapshotImage readPng(const fs::path& path) {
