@@ -3,10 +3,9 @@
 #include "image/bmp_image.h"
 #include "platform/message_box.h"
 #include "platform/platform_hooks.h"
+#include "snapshot.h"
 #include "tool_arguments.h"
 #include "tool_commands.h"
-
-#include <stb/stb_image_write.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -129,7 +128,7 @@ int describeBmp(const char* path) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int writePng(const char* path, const char* outPath) {
+int convertToPng(const char* path, const char* outPath) {
     std::string message;
     const std::unique_ptr<RgbImage> image = decodeQuietly(path, message);
     if (image == nullptr) {
@@ -138,14 +137,17 @@ int writePng(const char* path, const char* outPath) {
     }
     // PNG rows run from the top; ours start at the bottom.
     const size_t rowBytes = static_cast<size_t>(image->width) * 3;
-    std::vector<uint8_t> topFirst(image->data.size());
+    SnapshotImage picture;
+    picture.width = image->width;
+    picture.height = image->height;
+    picture.rgb.resize(image->data.size());
     for (int32_t y = 0; y < image->height; ++y)
-        std::memcpy(topFirst.data() + static_cast<size_t>(y) * rowBytes,
+        std::memcpy(picture.rgb.data() + static_cast<size_t>(y) * rowBytes,
                     image->data.data() + static_cast<size_t>(image->height - 1 - y) * rowBytes,
                     rowBytes);
-    if (stbi_write_png(outPath, image->width, image->height, 3, topFirst.data(),
-                       static_cast<int>(rowBytes)) == 0) {
-        std::fprintf(stderr, "quillmark-tool bmp png: cannot write %s\n", outPath);
+    if (!writePng(outPath, picture)) {
+        std::fprintf(stderr, "quillmark-tool bmp png: cannot write %s: %s\n", outPath,
+                     std::strerror(errno));
         return 1;
     }
     return 0;
@@ -163,7 +165,7 @@ int runBmpCommand(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[0], "info") == 0)
         return describeBmp(argv[1]);
     if (argc == 3 && std::strcmp(argv[0], "png") == 0)
-        return writePng(argv[1], argv[2]);
+        return convertToPng(argv[1], argv[2]);
     std::fputs(bmpUsage, stderr);
     return 2;
 }
