@@ -85,8 +85,9 @@ void turnZUp(SourceModel& model) {
             turnZUp(corner.normal);
 }
 
-// Corners that came without a normal (a file may give normals for some faces
-// only) take the face's own, so that the light still falls on them.
+// Corners that came without a normal (a file may have none, or give them
+// for some faces only) take their own face's, so that the light falls on
+// each face as flat as it is.
 void faceNormalWhereNone(Triangle& triangle, const std::vector<aiVector3D>& positions) {
     const aiVector3D& p0 = positions[triangle.corners[0].vertex];
     aiVector3D face =
