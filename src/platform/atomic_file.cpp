@@ -129,8 +129,10 @@ bool writeAll(int fd, const unsigned char* bytes, size_t size) {
     return true;
 }
 
-// The new file takes over the old one's owner, group and permission bits.
-bool fillTemporary(int fd, const struct stat* old, const unsigned char* bytes, size_t size) {
+// The new file takes over the old one's owner, group and permission bits,
+// or gets the mode asked for.
+bool fillTemporary(int fd, const struct stat* old, int mode, const unsigned char* bytes,
+                   size_t size) {
     if (old != nullptr) {
         // Owner first: a change of owner may clear set-id bits. Only root may
         // give a file away, and only a member may give it the group.
@@ -138,9 +140,11 @@ bool fillTemporary(int fd, const struct stat* old, const unsigned char* bytes, s
             ::fchown(fd, static_cast<uid_t>(-1), old->st_gid) != 0) {
             // Neither allowed: the file stays the process's own.
         }
-        if (::fchmod(fd, old->st_mode & 07777) != 0)
+        if (mode < 0 && ::fchmod(fd, old->st_mode & 07777) != 0)
             return false;
     }
+    if (mode >= 0 && ::fchmod(fd, static_cast<mode_t>(mode) & 07777) != 0)
+        return false;
     return writeAll(fd, bytes, size) && ::fsync(fd) == 0;
 }
 
@@ -157,7 +161,7 @@ bool refusedByFolder(int error) {
 
 } // namespace
 
-bool writeFileAtomically(const std::string& path, const void* data, size_t size) {
+bool writeFileAtomically(const std::string& path, const void* data, size_t size, int mode) {
     const auto* bytes = static_cast<const unsigned char*>(data);
 
     std::string target;
@@ -194,7 +198,7 @@ bool writeFileAtomically(const std::string& path, const void* data, size_t size)
         return false;
     }
 
-    bool ok = fillTemporary(tempFd, exists ? &info : nullptr, bytes, size);
+    bool ok = fillTemporary(tempFd, exists ? &info : nullptr, mode, bytes, size);
     int savedErrno = errno;
     if (::close(tempFd) != 0 && ok) {
         ok = false;

@@ -23,4 +23,7 @@
 // On any other failure `path` is left exactly as it was, no temporary file
 // remains, errno describes the failure and the result is false.
 // The bytes go through platformHooks.writeFile.
-bool writeFileAtomically(const std::string& path, const void* data, size_t size);
+// `mode`, when not -1, is the permission bits the file ends with instead of
+// the old file's or 0666 less the umask (a copy that must be no more open
+// than the file it copies).
+bool writeFileAtomically(const std::string& path, const void* data, size_t size, int mode = -1);
