@@ -1,8 +1,13 @@
 #include "model_import.h"
 
+#include "contained_reader.h"
+#include "image/bmp_image.h"
 #include "image_import.h"
+#include "model/mesh_model.h"
 #include "ms3d_writer.h"
 #include "platform/atomic_file.h"
+#include "platform/byte_io.h"
+#include "platform/mapped_file.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
@@ -10,7 +15,9 @@
 #include <assimp/scene.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +25,9 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -69,20 +79,40 @@ struct PositionHash {
     }
 };
 
-// Turning +z onto +y is a quarter turn about x, so the model keeps its
-// handedness and its faces their winding.
-void turnZUp(float v[3]) {
-    const float y = v[1];
-    v[1] = v[2];
-    v[2] = -y;
+// The quarter and half turns that bring the named axis onto +y. Each is a
+// rotation, so the model keeps its handedness and its faces their winding.
+aiMatrix3x3 upTurn(UpAxis up) {
+    switch (up) {
+    case UpAxis::minusY: // a half turn about x
+        return aiMatrix3x3(1, 0, 0, 0, -1, 0, 0, 0, -1);
+    case UpAxis::plusZ: // quarter turns about x
+        return aiMatrix3x3(1, 0, 0, 0, 0, 1, 0, -1, 0);
+    case UpAxis::minusZ:
+        return aiMatrix3x3(1, 0, 0, 0, 0, -1, 0, 1, 0);
+    case UpAxis::plusX: // quarter turns about z
+        return aiMatrix3x3(0, -1, 0, 1, 0, 0, 0, 0, 1);
+    case UpAxis::minusX:
+        return aiMatrix3x3(0, 1, 0, -1, 0, 0, 0, 0, 1);
+    case UpAxis::plusY:
+        break;
+    }
+    return aiMatrix3x3();
 }
 
-void turnZUp(SourceModel& model) {
-    for (aiVector3D& p : model.positions)
-        p = aiVector3D(p.x, p.z, -p.y);
-    for (Triangle& triangle : model.triangles)
-        for (Corner& corner : triangle.corners)
-            turnZUp(corner.normal);
+// The turn about +y, counter-clockwise seen from above, as model preview's
+// yaw turns; quarter turns exactly, so that a box turned by 90 degrees is
+// not off by a rounding error.
+aiMatrix3x3 yTurn(float degrees) {
+    double s = std::sin(degrees * M_PI / 180), c = std::cos(degrees * M_PI / 180);
+    const double quarters = degrees / 90.0;
+    if (quarters == std::floor(quarters)) {
+        static const int sines[] = {0, 1, 0, -1};
+        const int q = static_cast<int>(std::fmod(quarters, 4.0) + 4) % 4;
+        s = sines[q];
+        c = sines[(q + 1) % 4];
+    }
+    const float fs = static_cast<float>(s), fc = static_cast<float>(c);
+    return aiMatrix3x3(fc, 0, fs, 0, 1, 0, -fs, 0, fc);
 }
 
 // Corners that came without a normal (a file may have none, or give them
@@ -99,6 +129,34 @@ void faceNormalWhereNone(Triangle& triangle, const std::vector<aiVector3D>& posi
             corner.normal[1] = face.y;
             corner.normal[2] = face.z;
         }
+}
+
+// The texture type a material's picture is under (glTF's base colour, the
+// others' diffuse); false when it has none.
+bool diffuseTextureType(const aiMaterial& material, aiTextureType& type) {
+    for (aiTextureType candidate : {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR})
+        if (material.GetTextureCount(candidate) > 0) {
+            type = candidate;
+            return true;
+        }
+    return false;
+}
+
+// The texture-coordinate channel a mesh's picture is laid on: the one its
+// material names (a projected mapping's generated channel among them), else
+// the first. Some readers name a channel by the file's own numbering, which
+// the mesh does not have: the first stands in for it too.
+unsigned uvChannelOf(const aiScene& scene, const aiMesh& mesh) {
+    aiTextureType type;
+    int channel = 0;
+    if (mesh.mMaterialIndex >= scene.mNumMaterials ||
+        !diffuseTextureType(*scene.mMaterials[mesh.mMaterialIndex], type) ||
+        scene.mMaterials[mesh.mMaterialIndex]->Get(AI_MATKEY_UVWSRC(type, 0), channel) !=
+            aiReturn_SUCCESS ||
+        channel < 0 || channel >= AI_MAX_NUMBER_OF_TEXTURECOORDS ||
+        !mesh.HasTextureCoords(static_cast<unsigned>(channel)))
+        return 0;
+    return static_cast<unsigned>(channel);
 }
 
 // Collects every mesh placed under `node`, transformed into the scene's space.
@@ -138,6 +196,7 @@ class SceneWalker {
         group.name = mesh.mName.length > 0 ? mesh.mName.C_Str() : node.mName.C_Str();
         group.sourceMaterial = mesh.mMaterialIndex;
         group.firstTriangle = model.triangles.size();
+        const unsigned uv = uvChannelOf(scene, mesh);
         for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
             const aiFace& face = mesh.mFaces[f];
             if (face.mNumIndices != 3 || face.mIndices[0] >= mesh.mNumVertices ||
@@ -155,12 +214,12 @@ class SceneWalker {
                     corner.normal[1] = normal.y;
                     corner.normal[2] = normal.z;
                 }
-                if (mesh.HasTextureCoords(0)) {
+                if (mesh.HasTextureCoords(uv)) {
                     // Assimp counts v up from the picture's bottom row (it
                     // turns glTF's round), as the loader's t does; the file
                     // stores 1 - t.
-                    corner.s = mesh.mTextureCoords[0][index].x;
-                    corner.t = 1.0f - mesh.mTextureCoords[0][index].y;
+                    corner.s = mesh.mTextureCoords[uv][index].x;
+                    corner.t = 1.0f - mesh.mTextureCoords[uv][index].y;
                 }
             }
             faceNormalWhereNone(triangle, model.positions);
@@ -215,43 +274,103 @@ void readColour(const aiMaterial& material, const char* key, unsigned type, unsi
     out[3] = 1.0f;
 }
 
-// The picture a material's texture path names: a texture embedded in the
-// scene ("*N", or a file name an FBX embeds), or a file found from the
-// model's folder.
+bool sameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// `relative` below `base`, each name in it matched without regard to letter
+// case: of several matches the first in sorted order, and `several` set.
+// Empty when a name matches nothing.
+fs::path matchIgnoringCase(fs::path at, const fs::path& relative, bool& several) {
+    for (const fs::path& part : relative) {
+        const std::string name = part.string();
+        if (name.empty() || name == "." || name == "..") {
+            at /= part;
+            continue;
+        }
+        std::vector<std::string> matches;
+        std::error_code code;
+        for (fs::directory_iterator entry(at, code), end; !code && entry != end;
+             entry.increment(code))
+            if (sameIgnoringCase(entry->path().filename().string(), name))
+                matches.push_back(entry->path().filename().string());
+        if (matches.empty())
+            return fs::path();
+        std::sort(matches.begin(), matches.end());
+        several = several || matches.size() > 1;
+        at /= matches.front();
+    }
+    return at;
+}
+
+// The picture a material's texture path names: one embedded in the scene
+// ("*N", or a file name an FBX embeds), or a file found from the model's
+// folder.
+struct FoundTexture {
+    const aiTexture* embedded = nullptr;
+    std::string source; // "embedded texture N", or the file's path
+    std::string key;    // the same for every path that names the same picture
+};
+
 class TextureReader {
   public:
-    TextureReader(const aiScene& scene, const fs::path& modelFolder)
-        : scene(scene), modelFolder(modelFolder) {}
+    TextureReader(const aiScene& scene, const fs::path& modelFolder,
+                  std::vector<std::string>& warnings)
+        : scene(scene), modelFolder(modelFolder), warnings(warnings) {}
 
-    // A key that is the same for every path naming the same picture.
-    std::string keyOf(const std::string& path) const {
-        const int embedded = scene.GetEmbeddedTextureAndIndex(path.c_str()).second;
-        return embedded >= 0 ? "*" + std::to_string(embedded) : path;
-    }
-
-    bool read(const std::string& path, Picture& picture, std::string& source,
-              std::string& error) const {
+    // Where the picture `path` names is; false with why not. Files made
+    // elsewhere often name a folder that is not here, or the file in another
+    // letter case (Windows does not tell them apart): the named path comes
+    // first, then the file name beside the model, then both again matched
+    // without regard to case. Anything but a regular file is passed over.
+    bool find(const std::string& path, FoundTexture& found, std::string& error) const {
         const auto embedded = scene.GetEmbeddedTextureAndIndex(path.c_str());
         if (embedded.first != nullptr) {
-            source = "embedded texture " + std::to_string(embedded.second);
-            return readEmbedded(*embedded.first, picture, error);
+            found.embedded = embedded.first;
+            found.source = "embedded texture " + std::to_string(embedded.second);
+            found.key = "*" + std::to_string(embedded.second);
+            return true;
         }
         std::string portable = path;
         std::replace(portable.begin(), portable.end(), '\\', '/');
         const fs::path named(portable);
-        // Files made elsewhere often name a folder that is not here; the
-        // picture beside the model is the next best guess.
-        for (const fs::path& candidate :
-             {named.is_absolute() ? named : modelFolder / named, modelFolder / named.filename()}) {
-            std::error_code ignored;
-            if (fs::is_regular_file(candidate, ignored)) {
-                source = candidate.string();
-                return readPictureFile(source, picture, error);
+        const fs::path base = named.is_absolute() ? named.root_path() : modelFolder;
+        const fs::path below = named.is_absolute() ? named.relative_path() : named;
+        const std::pair<fs::path, fs::path> tries[] = {{base, below},
+                                                       {modelFolder, named.filename()}};
+        for (bool ignoreCase : {false, true})
+            for (const auto& [from, relative] : tries) {
+                bool several = false;
+                const fs::path candidate =
+                    ignoreCase ? matchIgnoringCase(from, relative, several) : from / relative;
+                struct stat info {};
+                if (candidate.empty() || ::stat(candidate.c_str(), &info) != 0 ||
+                    !S_ISREG(info.st_mode))
+                    continue;
+                found.source = candidate.string();
+                found.key = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+                const std::string note =
+                    "texture " + path + " read from " + found.source +
+                    (several ? " (the first in sorted order of files whose names differ only in "
+                               "letter case)"
+                             : "");
+                // Once, however many materials name it.
+                if ((ignoreCase || relative != below) &&
+                    std::find(warnings.begin(), warnings.end(), note) == warnings.end())
+                    warnings.push_back(note);
+                return true;
             }
-        }
-        source = path;
+        found.key = "?" + path;
         error = "texture file " + path + " not found beside the model";
         return false;
+    }
+
+    static bool read(const FoundTexture& found, Picture& picture, std::string& error) {
+        return found.embedded != nullptr ? readEmbedded(*found.embedded, picture, error)
+                                         : readPictureFile(found.source, picture, error);
     }
 
   private:
@@ -282,17 +401,17 @@ class TextureReader {
 
     const aiScene& scene;
     fs::path modelFolder;
+    std::vector<std::string>& warnings;
 };
 
 bool diffuseTexturePath(const aiMaterial& material, std::string& path) {
+    aiTextureType type;
     aiString found;
-    for (aiTextureType type : {aiTextureType_DIFFUSE, aiTextureType_BASE_COLOR})
-        if (material.GetTextureCount(type) > 0 &&
-            material.GetTexture(type, 0, &found) == aiReturn_SUCCESS && found.length > 0) {
-            path = found.C_Str();
-            return true;
-        }
-    return false;
+    if (!diffuseTextureType(material, type) ||
+        material.GetTexture(type, 0, &found) != aiReturn_SUCCESS || found.length == 0)
+        return false;
+    path = found.C_Str();
+    return true;
 }
 
 // The source materials the groups use, in order of first use.
@@ -307,15 +426,10 @@ std::vector<unsigned> materialsInUse(const SourceModel& model, unsigned material
     return used;
 }
 
-struct TextureFile {
-    std::string path; // where it is written
-    std::vector<uint8_t> bytes;
-};
-
 // Everything to be written, built in memory so that a refusal writes nothing.
 struct ImportPlan {
     Ms3dFile file;
-    std::vector<TextureFile> textures;
+    std::vector<std::vector<uint8_t>> textures; // the BMP files, as summary.textures names them
 };
 
 // The colours, shininess and name of a material; the texture comes later.
@@ -338,33 +452,55 @@ Ms3dFileMaterial convertMaterial(const aiMaterial& material, size_t index,
     return out;
 }
 
-// Gives each picture the materials use its BMP, once however many use it.
+std::string importedTextureName(const std::string& stem, size_t n) {
+    return stem + "-" + std::to_string(n) + ".bmp";
+}
+
+// Whether `name` is one an import gives its textures: <stem>-<n>.bmp.
+bool isImportedTextureName(const std::string& stem, const std::string& name) {
+    const size_t head = stem.size() + 1, tail = 4;
+    if (name.size() <= head + tail || name.compare(0, stem.size(), stem) != 0 ||
+        name[stem.size()] != '-' || name.compare(name.size() - tail, tail, ".bmp") != 0)
+        return false;
+    const std::string number = name.substr(head, name.size() - head - tail);
+    return std::all_of(number.begin(), number.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+// Gives each picture the materials use its BMP, once however many paths
+// name it.
 class TexturePlanner {
   public:
-    TexturePlanner(const aiScene& scene, const fs::path& inPath, const fs::path& outPath,
-                   ImportPlan& plan, ModelImportSummary& summary)
-        : reader(scene, inPath.parent_path()), outPath(outPath), plan(plan), summary(summary) {}
+    TexturePlanner(const aiScene& scene, const fs::path& inPath, const std::string& stem,
+                   const std::set<std::string>& taken, ImportPlan& plan,
+                   ModelImportSummary& summary)
+        : reader(scene, inPath.parent_path(), summary.warnings), stem(stem), taken(taken),
+          plan(plan), summary(summary) {}
 
     // The BMP name for the picture at `path`, or empty (with a warning) when
     // it cannot be read. False when the name would not fit its field.
     bool nameFor(const std::string& path, const std::string& materialName, std::string& name,
                  std::string& error) {
-        const std::string key = reader.keyOf(path);
-        const auto known = names.find(key);
+        FoundTexture found;
+        std::string why;
+        const bool exists = reader.find(path, found, why);
+        const auto known = names.find(found.key);
         if (known != names.end()) {
             name = known->second;
             return true;
         }
         ImportedTexture texture;
         Picture picture;
-        std::string why;
-        if (!reader.read(path, picture, texture.source, why)) {
+        if (!exists || !TextureReader::read(found, picture, why)) {
             summary.warnings.push_back("material '" + materialName + "' left untextured: " + why);
-            names[key] = name = std::string();
+            names[found.key] = name = std::string();
             return true;
         }
-        texture.name =
-            outPath.stem().string() + "-" + std::to_string(summary.textures.size()) + ".bmp";
+        // The names the model there now uses stay theirs until this one
+        // replaces it.
+        do
+            texture.name = importedTextureName(stem, next++);
+        while (taken.count(texture.name) > 0);
         if (texture.name.size() > maxTextureNameLength) {
             error = "the output's name is too long to name its textures (" + texture.name +
                     " is over " + std::to_string(maxTextureNameLength) +
@@ -372,32 +508,33 @@ class TexturePlanner {
             return false;
         }
         const Picture sized = resizeToTexture(picture);
+        texture.source = found.source;
         texture.sourceWidth = picture.width;
         texture.sourceHeight = picture.height;
         texture.width = sized.width;
         texture.height = sized.height;
-        TextureFile file;
-        file.path = (outPath.parent_path() / texture.name).string();
-        encodePictureBmp(sized, file.bytes);
-        plan.textures.push_back(std::move(file));
+        plan.textures.emplace_back();
+        encodePictureBmp(sized, plan.textures.back());
         summary.textures.push_back(texture);
-        names[key] = name = texture.name;
+        names[found.key] = name = texture.name;
         return true;
     }
 
   private:
     TextureReader reader;
-    fs::path outPath;
+    std::string stem;
+    const std::set<std::string>& taken;
     ImportPlan& plan;
     ModelImportSummary& summary;
-    std::map<std::string, std::string> names; // by TextureReader::keyOf
+    size_t next = 0;
+    std::map<std::string, std::string> names; // by FoundTexture::key
 };
 
 // The materials the groups use, in order of first use, with their textures.
 bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::path& inPath,
-                   const fs::path& outPath, ImportPlan& plan, ModelImportSummary& summary,
-                   std::string& error) {
-    TexturePlanner textures(scene, inPath, outPath, plan, summary);
+                   const std::string& stem, const std::set<std::string>& taken, ImportPlan& plan,
+                   ModelImportSummary& summary, std::string& error) {
+    TexturePlanner textures(scene, inPath, stem, taken, plan, summary);
     std::map<unsigned, int> outputIndex;
     for (unsigned source : materialsInUse(model, scene.mNumMaterials)) {
         outputIndex[source] = static_cast<int>(plan.file.materials.size());
@@ -419,29 +556,61 @@ bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::pat
     return true;
 }
 
-// Scales the model to stand `height` tall (unless 0) and stands it on y = 0,
-// centred on x = z = 0.
-void fitModel(std::vector<aiVector3D>& positions, float height,
-              std::vector<std::string>& warnings) {
-    const ModelBounds bounds = boundsOf(positions);
-    float scale = 1.0f;
-    const float tall = bounds.max[1] - bounds.min[1];
+// Turns the model (its up axis onto +y, then `turn` about it), scales it to
+// stand `height` tall (unless 0) and stands it on y = 0, centred on
+// x = z = 0. In double, so that neither a model near the float range nor a
+// tiny one scaled up overflows part-way; false when a result does not fit a
+// float.
+bool placeModel(SourceModel& model, UpAxis up, float turn, float height,
+                std::vector<std::string>& warnings) {
+    const aiMatrix3x3 rotation = yTurn(turn) * upTurn(up);
+    std::vector<double> turned(model.positions.size() * 3);
+    double min[3], max[3];
+    for (size_t i = 0; i < model.positions.size(); ++i) {
+        const aiVector3D& p = model.positions[i];
+        for (int axis = 0; axis < 3; ++axis) {
+            const double v = double(rotation[axis][0]) * p.x + double(rotation[axis][1]) * p.y +
+                             double(rotation[axis][2]) * p.z;
+            turned[3 * i + axis] = v;
+            min[axis] = i == 0 ? v : std::min(min[axis], v);
+            max[axis] = i == 0 ? v : std::max(max[axis], v);
+        }
+    }
+    double scale = 1;
     if (height > 0) {
-        if (tall > 0)
-            scale = height / tall;
+        if (max[1] > min[1])
+            scale = height / (max[1] - min[1]);
         else
             warnings.push_back("the model is flat (no height): its size is kept");
     }
-    const aiVector3D centre((bounds.min[0] + bounds.max[0]) / 2, bounds.min[1],
-                            (bounds.min[2] + bounds.max[2]) / 2);
-    for (aiVector3D& p : positions)
-        p = (p - centre) * scale;
+    const double centre[3] = {(min[0] + max[0]) / 2, min[1], (min[2] + max[2]) / 2};
+    for (size_t i = 0; i < model.positions.size(); ++i)
+        for (int axis = 0; axis < 3; ++axis) {
+            const double v = (turned[3 * i + axis] - centre[axis]) * scale;
+            if (!(std::fabs(v) <= FLT_MAX))
+                return false;
+            model.positions[i][axis] = static_cast<float>(v);
+        }
+    for (Triangle& triangle : model.triangles)
+        for (Corner& corner : triangle.corners) {
+            aiVector3D normal(corner.normal[0], corner.normal[1], corner.normal[2]);
+            normal = rotation * normal;
+            corner.normal[0] = normal.x;
+            corner.normal[1] = normal.y;
+            corner.normal[2] = normal.z;
+        }
+    return true;
 }
 
-bool allFinite(const std::vector<aiVector3D>& positions) {
-    for (const aiVector3D& p : positions)
+bool allFinite(const SourceModel& model) {
+    for (const aiVector3D& p : model.positions)
         if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
             return false;
+    for (const Triangle& triangle : model.triangles)
+        for (const Corner& corner : triangle.corners)
+            for (float n : corner.normal)
+                if (!std::isfinite(n))
+                    return false;
     return true;
 }
 
@@ -490,6 +659,289 @@ std::string formatBounds(const ModelBounds& bounds) {
     return text;
 }
 
+// Faces of three corners or more, in a scene as its reader made it.
+size_t countPolygons(const aiScene& scene) {
+    size_t count = 0;
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m)
+        if (scene.mMeshes[m] != nullptr && scene.mMeshes[m]->mFaces != nullptr)
+            for (unsigned f = 0; f < scene.mMeshes[m]->mNumFaces; ++f)
+                count += scene.mMeshes[m]->mFaces[f].mNumIndices >= 3;
+    return count;
+}
+
+// What the reader hands back: a refusal, or everything to be written.
+struct ImportResult {
+    bool refused = true;
+    std::string error;
+    ModelImportSummary summary;
+    std::vector<uint8_t> model;
+    std::vector<std::vector<uint8_t>> textures; // as summary.textures names them
+};
+
+// The whole import short of writing, run in the contained child: Assimp's
+// read, the conversion, the textures' decoding and resizing. Textures get
+// names that are not in `taken`.
+void readModel(const std::string& inPath, const fs::path& outPath,
+               const std::set<std::string>& taken, const ModelImportOptions& options,
+               ImportResult& result) {
+    const std::string nothing = "; nothing written";
+    ModelImportSummary& summary = result.summary;
+    Assimp::Importer importer;
+    // No normals are generated here: Assimp would give a corner shared by
+    // several faces one face's normal (or a smoothed one); a mesh without
+    // them gets each face's own normal at its corners below, as glTF asks.
+    // Points and lines stay, to be counted out below: a file of nothing else
+    // is refused in words of our own.
+    const unsigned steps = aiProcess_Triangulate | aiProcess_SortByPType |
+                           aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure |
+                           aiProcess_GenUVCoords | aiProcess_TransformUVCoords;
+    const aiScene* scene = importer.ReadFile(inPath, steps);
+    if (scene == nullptr || scene->mRootNode == nullptr) {
+        result.error = "cannot read " + inPath + " as a model: " + importer.GetErrorString();
+        // The check refuses meshes without faces, such as a cloud of points.
+        const aiScene* bare = importer.ReadFile(inPath, 0);
+        if (bare != nullptr && countPolygons(*bare) == 0)
+            result.error = inPath + " holds no triangles";
+        result.error += nothing;
+        return;
+    }
+
+    SourceModel model;
+    SceneWalker(*scene, model).walk(*scene->mRootNode, aiMatrix4x4());
+    if (model.triangles.empty()) {
+        result.error = inPath + " holds no triangles" + nothing;
+        return;
+    }
+    ModelCounts counts;
+    counts.vertices = model.positions.size();
+    counts.triangles = model.triangles.size();
+    counts.groups = model.groups.size();
+    counts.materials = materialsInUse(model, scene->mNumMaterials).size();
+    if (!checkModelLimits(counts, result.error)) {
+        result.error = inPath + " is " + result.error + nothing;
+        return;
+    }
+
+    summary.before = boundsOf(model.positions);
+    int flatAxes = 0;
+    double span = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        const double extent = double(summary.before.max[axis]) - summary.before.min[axis];
+        flatAxes += extent == 0;
+        span = std::max(span, extent);
+    }
+    const std::string notFinite =
+        inPath + " has coordinates or normals that are not finite numbers" + nothing;
+    if (!allFinite(model)) {
+        result.error = notFinite;
+        return;
+    }
+    if (flatAxes >= 2) {
+        result.error = inPath + " has no extent along " +
+                       (flatAxes == 3 ? "any axis" : "two axes") + ": there is no surface to draw" +
+                       nothing;
+        return;
+    }
+    if (span > maxUnfittedSpan && options.height == 0) {
+        char size[32];
+        std::snprintf(size, sizeof size, "%g", span);
+        result.error = inPath + " is " + size +
+                       " units across, larger than any map could show (--height H scales it to "
+                       "stand H tall)" +
+                       nothing;
+        return;
+    }
+    if (!placeModel(model, options.up, options.turn, options.height, summary.warnings) ||
+        !allFinite(model)) {
+        result.error = notFinite;
+        return;
+    }
+    summary.after = boundsOf(model.positions);
+
+    ImportPlan plan;
+    buildFile(model, plan.file, summary.warnings);
+    if (!planMaterials(*scene, model, inPath, outPath.stem().string(), taken, plan, summary,
+                       result.error)) {
+        result.error += nothing;
+        return;
+    }
+    summary.groups = plan.file.groups.size();
+    summary.triangles = plan.file.triangles.size();
+    summary.vertices = plan.file.vertices.size();
+    if (!encodeMs3d(plan.file, result.model)) {
+        result.error = "cannot encode the model" + nothing;
+        return;
+    }
+    result.textures = std::move(plan.textures);
+    result.refused = false;
+}
+
+void putBounds(ByteWriter& out, const ModelBounds& bounds) {
+    out.f32s(bounds.min, 3);
+    out.f32s(bounds.max, 3);
+}
+
+bool takeBounds(ByteReader& in, ModelBounds& bounds) {
+    for (float* values : {bounds.min, bounds.max})
+        for (int axis = 0; axis < 3; ++axis)
+            if (!in.f32(values[axis]))
+                return false;
+    return true;
+}
+
+void encodeResult(const ImportResult& result, std::vector<uint8_t>& bytes) {
+    ByteWriter out{bytes};
+    const ModelImportSummary& summary = result.summary;
+    out.u8(result.refused);
+    putText(out, result.error);
+    for (size_t count : {summary.groups, summary.triangles, summary.vertices, summary.materials})
+        out.u32(static_cast<uint32_t>(count));
+    putBounds(out, summary.before);
+    putBounds(out, summary.after);
+    out.u32(static_cast<uint32_t>(summary.warnings.size()));
+    for (const std::string& warning : summary.warnings)
+        putText(out, warning);
+    out.u32(static_cast<uint32_t>(summary.textures.size()));
+    for (size_t i = 0; i < summary.textures.size(); ++i) {
+        const ImportedTexture& texture = summary.textures[i];
+        putText(out, texture.source);
+        putText(out, texture.name);
+        for (int value : {texture.sourceWidth, texture.sourceHeight, texture.width, texture.height})
+            out.i32(value);
+        putBlock(out, result.textures[i].data(), result.textures[i].size());
+    }
+    putBlock(out, result.model.data(), result.model.size());
+}
+
+bool decodeResult(const std::vector<uint8_t>& bytes, ImportResult& result) {
+    ByteReader in{bytes.data(), bytes.size()};
+    ModelImportSummary& summary = result.summary;
+    const uint8_t* refused = in.take(1);
+    uint32_t counts[4], warnings = 0, textures = 0;
+    if (refused == nullptr || !takeText(in, result.error))
+        return false;
+    for (uint32_t& count : counts)
+        if (!in.u32(count))
+            return false;
+    if (!takeBounds(in, summary.before) || !takeBounds(in, summary.after) || !in.u32(warnings))
+        return false;
+    result.refused = *refused != 0;
+    summary.groups = counts[0];
+    summary.triangles = counts[1];
+    summary.vertices = counts[2];
+    summary.materials = counts[3];
+    for (uint32_t i = 0; i < warnings; ++i)
+        if (!takeText(in, summary.warnings.emplace_back()))
+            return false;
+    if (!in.u32(textures))
+        return false;
+    for (uint32_t i = 0; i < textures; ++i) {
+        ImportedTexture& texture = summary.textures.emplace_back();
+        int32_t sides[4];
+        if (!takeText(in, texture.source) || !takeText(in, texture.name))
+            return false;
+        for (int32_t& side : sides)
+            if (!in.i32(side))
+                return false;
+        texture.sourceWidth = sides[0];
+        texture.sourceHeight = sides[1];
+        texture.width = sides[2];
+        texture.height = sides[3];
+        if (!takeBlock(in, result.textures.emplace_back()))
+            return false;
+    }
+    return takeBlock(in, result.model) && in.left() == 0;
+}
+
+// A child that was not crashed but led astray could still send what no
+// reader should: the parent takes only a model the editor's own loader reads,
+// every number finite, textures that decode, and names of this import only.
+bool wellFormed(const ImportResult& result, const std::string& stem,
+                const std::set<std::string>& taken) {
+    if (result.refused)
+        return true;
+    std::set<std::string> names;
+    for (size_t i = 0; i < result.textures.size(); ++i) {
+        const std::string& name = result.summary.textures[i].name;
+        RgbImage image;
+        if (!isImportedTextureName(stem, name) || taken.count(name) > 0 ||
+            !names.insert(name).second ||
+            decodeDibBytes(result.textures[i].data(), result.textures[i].size(), image) !=
+                DibStatus::ok)
+            return false;
+    }
+    Ms3dModel model;
+    if (!parseMs3d(result.model.data(), result.model.size(), nullptr, model))
+        return false;
+    for (const MeshMaterial& material : model.materials)
+        if (!material.textureName.empty() && names.count(material.textureName) == 0)
+            return false;
+    for (const MeshVertex& vertex : model.vertices)
+        for (float value : vertex.position)
+            if (!std::isfinite(value))
+                return false;
+    for (const MeshTriangle& triangle : model.triangles)
+        for (const auto& normal : triangle.vertexNormals)
+            for (float value : normal)
+                if (!std::isfinite(value))
+                    return false;
+    return true;
+}
+
+// The <stem>-<n>.bmp names the model at `outPath` gives its materials: the
+// textures of an earlier import. None when no model is readable there.
+std::set<std::string> earlierTextureNames(const fs::path& outPath) {
+    std::set<std::string> names;
+    struct stat info {};
+    MappedFile file;
+    if (::stat(outPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        !openMappedFile(outPath.c_str(), file))
+        return names;
+    Ms3dModel model;
+    if (parseMs3d(file.data, file.size, nullptr, model))
+        for (const MeshMaterial& material : model.materials)
+            if (isImportedTextureName(outPath.stem().string(), material.textureName))
+                names.insert(material.textureName);
+    closeMappedFile(file);
+    return names;
+}
+
+// Writes the new textures beside the model under names the earlier import
+// does not use, then replaces the model: that rename commits the import.
+// Only then go the earlier import's textures that the new model does not
+// name. A failure before the commit removes the new textures again, so the
+// earlier import stays as it was.
+bool commitImport(const fs::path& outPath, const ImportResult& result,
+                  const std::set<std::string>& earlier, ModelImportSummary& summary,
+                  std::string& error) {
+    const fs::path folder = outPath.parent_path();
+    std::set<std::string> names;
+    std::vector<fs::path> written;
+    bool ok = true;
+    for (size_t i = 0; ok && i < result.textures.size(); ++i) {
+        names.insert(summary.textures[i].name);
+        const fs::path path = folder / summary.textures[i].name;
+        ok = writeBytes(path.string(), result.textures[i], error);
+        if (ok)
+            written.push_back(path);
+    }
+    if (!ok || !writeBytes(outPath.string(), result.model, error)) {
+        for (const fs::path& path : written)
+            ::unlink(path.c_str());
+        error += "; nothing written";
+        return false;
+    }
+    for (const std::string& name : earlier)
+        if (names.count(name) == 0) {
+            if (::unlink((folder / name).c_str()) == 0)
+                summary.removed.push_back(name);
+            else if (errno != ENOENT)
+                summary.warnings.push_back("cannot remove the earlier import's " + name + ": " +
+                                           std::strerror(errno));
+        }
+    return true;
+}
+
 } // namespace
 
 bool checkModelLimits(const ModelCounts& counts, std::string& error) {
@@ -519,69 +971,33 @@ bool importModel(const std::string& inPath, const std::string& outPath,
                 (fs::exists(inPath, code) ? "not a readable file" : "no such file");
         return false;
     }
-
-    Assimp::Importer importer;
-    // Points and lines have no faces to draw.
-    importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
-                                aiPrimitiveType_POINT | aiPrimitiveType_LINE);
-    // No normals are generated here: Assimp would give a corner shared by
-    // several faces one face's normal (or a smoothed one); a mesh without
-    // them gets each face's own normal at its corners below, as glTF asks.
-    const aiScene* scene = importer.ReadFile(inPath, aiProcess_Triangulate | aiProcess_SortByPType |
-                                                         aiProcess_JoinIdenticalVertices |
-                                                         aiProcess_ValidateDataStructure);
-    if (scene == nullptr || scene->mRootNode == nullptr) {
-        error = "cannot read " + inPath + " as a model: " + importer.GetErrorString();
+    const fs::path out(outPath);
+    const std::set<std::string> earlier = earlierTextureNames(out);
+    std::vector<uint8_t> bytes;
+    std::string why;
+    if (!runContainedReader(
+            "model reader", options.limits,
+            [&](std::vector<uint8_t>& made) {
+                ImportResult result;
+                readModel(inPath, out, earlier, options, result);
+                encodeResult(result, made);
+            },
+            bytes, why)) {
+        error = "cannot read " + inPath + ": " + why + "; nothing written";
         return false;
     }
-
-    SourceModel model;
-    SceneWalker(*scene, model).walk(*scene->mRootNode, aiMatrix4x4());
-    if (model.triangles.empty()) {
-        error = inPath + " holds no triangles";
+    ImportResult result;
+    if (!decodeResult(bytes, result) || !wellFormed(result, out.stem().string(), earlier)) {
+        error = "cannot read " + inPath + ": the model reader sent what no model gives" +
+                "; nothing written";
         return false;
     }
-    if (!allFinite(model.positions)) {
-        error = inPath + " has vertex positions that are not finite numbers";
+    summary = result.summary;
+    if (result.refused) {
+        error = result.error;
         return false;
     }
-
-    ModelCounts counts;
-    counts.vertices = model.positions.size();
-    counts.triangles = model.triangles.size();
-    counts.groups = model.groups.size();
-    counts.materials = materialsInUse(model, scene->mNumMaterials).size();
-    if (!checkModelLimits(counts, error)) {
-        error = inPath + " is " + error + "; nothing written";
-        return false;
-    }
-
-    summary.before = boundsOf(model.positions);
-    if (options.up == UpAxis::z)
-        turnZUp(model);
-    fitModel(model.positions, options.height, summary.warnings);
-    summary.after = boundsOf(model.positions);
-
-    ImportPlan plan;
-    buildFile(model, plan.file, summary.warnings);
-    if (!planMaterials(*scene, model, inPath, outPath, plan, summary, error)) {
-        error += "; nothing written";
-        return false;
-    }
-    summary.groups = plan.file.groups.size();
-    summary.triangles = plan.file.triangles.size();
-    summary.vertices = plan.file.vertices.size();
-
-    std::vector<uint8_t> modelBytes;
-    if (!encodeMs3d(plan.file, modelBytes)) {
-        error = "cannot encode the model";
-        return false;
-    }
-    // Textures first, so that the model never names a file not yet there.
-    for (const TextureFile& texture : plan.textures)
-        if (!writeBytes(texture.path, texture.bytes, error))
-            return false;
-    return writeBytes(outPath, modelBytes, error);
+    return commitImport(out, result, earlier, summary, error);
 }
 
 std::string formatImportSummary(const ModelImportSummary& summary) {
@@ -598,5 +1014,8 @@ std::string formatImportSummary(const ModelImportSummary& summary) {
                 ")\n";
     text += "bounding box before fitting: " + formatBounds(summary.before) + "\n";
     text += "bounding box after fitting:  " + formatBounds(summary.after) + "\n";
+    for (size_t i = 0; i < summary.removed.size(); ++i)
+        text += (i == 0 ? "removed the replaced model's textures: " : ", ") + summary.removed[i] +
+                (i + 1 == summary.removed.size() ? "\n" : "");
     return text;
 }

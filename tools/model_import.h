@@ -3,16 +3,26 @@
 // OBJ, glTF 2.0 / GLB, FBX, Collada, ...) made into an MS3D file the editor
 // draws, with the textures it uses as BMP files beside it.
 
+#include "contained_reader.h"
+
 #include <cstddef>
 #include <string>
 #include <vector>
 
-enum class UpAxis { y, z };
+// The model's axis, as read, that becomes up (+y).
+enum class UpAxis { plusY, minusY, plusZ, minusZ, plusX, minusX };
 
 struct ModelImportOptions {
-    float height = 0;      // scale the model to stand this tall; 0 keeps its size
-    UpAxis up = UpAxis::y; // the source's up axis, which becomes +y
+    float height = 0;          // scale the model to stand this tall; 0 keeps its size
+    UpAxis up = UpAxis::plusY; // turned onto +y first
+    float turn = 0;            // then degrees about +y, counter-clockwise seen from above
+    ContainmentLimits limits = defaultReaderLimits(); // of the child that reads the model
 };
+
+// A model wider than this in the units it was read in is refused unless a
+// height is asked for: no map could show it, and such sizes are mostly a
+// broken file's garbage.
+constexpr double maxUnfittedSpan = 1e6;
 
 struct ModelBounds {
     float min[3] = {0, 0, 0};
@@ -37,6 +47,7 @@ struct ModelImportSummary {
     ModelBounds before; // as read, in the source's axes
     ModelBounds after;  // as written
     std::vector<std::string> warnings;
+    std::vector<std::string> removed; // the earlier import's textures, now unused
 };
 
 // What an MS3D file can hold: 16-bit vertex and triangle counts, a signed
@@ -58,10 +69,13 @@ bool checkModelLimits(const ModelCounts& counts, std::string& error);
 
 // Reads the model at `inPath` and writes the MS3D file `outPath`. Each
 // texture a material uses is written beside it as <stem of outPath>-<n>.bmp,
-// n from 0, and the material names that file. A texture that cannot be read
-// leaves its materials untextured, with a warning. Returns false with the
-// reason in `error` when the model cannot be read, is over a limit, or a file
-// cannot be written; on a refusal nothing is written.
+// n from 0 but skipping the names the model at `outPath` uses now, and the
+// material names that file. A texture that cannot be read leaves its
+// materials untextured, with a warning. The reading runs in a child process
+// under `options.limits`. The model's replacement commits the import; the
+// earlier import's textures go after it. Returns false with the reason in
+// `error` when the model cannot be read, is refused, or a file cannot be
+// written; then the files there are as they were.
 bool importModel(const std::string& inPath, const std::string& outPath,
                  const ModelImportOptions& options, ModelImportSummary& summary,
                  std::string& error);

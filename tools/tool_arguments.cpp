@@ -1,5 +1,7 @@
 #include "tool_arguments.h"
 
+#include "contained_reader.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -38,3 +40,24 @@ bool parsePictureSize(const char* text, int& width, int& height) {
     return parsePairArgument(text, 'x', width, height) && width >= 1 && height >= 1 &&
            width <= maxPictureSide && height <= maxPictureSide;
 }
+
+int readReaderLimit(int argc, char** argv, int& i, ContainmentLimits& limits, std::string& error) {
+    const std::string option = argv[i];
+    if (option != "--max-memory" && option != "--max-seconds")
+        return 0;
+    int value = 0;
+    if (i + 1 == argc || !parseIntArgument(argv[++i], value) || value < 1) {
+        error = option + " wants a whole number from 1 to 1000000";
+        return -1;
+    }
+    if (option == "--max-memory")
+        limits.maxMemoryBytes = uint64_t(value) << 20;
+    else
+        limits.maxCpuSeconds = static_cast<unsigned>(value);
+    return 1;
+}
+
+const char* const readerLimitsHelp =
+    "  --max-memory MIB  memory the reader may take (default 2048, or half of\n"
+    "                    the physical memory where that is less)\n"
+    "  --max-seconds S   processor time the reader may take (default 60)\n";

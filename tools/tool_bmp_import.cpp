@@ -1,7 +1,10 @@
 // quillmark-tool bmp import: a PNG or JPEG picture made into a texture BMP.
 
+#include "contained_reader.h"
+#include "image/bmp_image.h"
 #include "image_import.h"
 #include "platform/atomic_file.h"
+#include "platform/byte_io.h"
 #include "tool_arguments.h"
 #include "tool_commands.h"
 
@@ -16,7 +19,8 @@ namespace {
 constexpr int maxChosenSide = 4096;
 
 const char* const bmpImportUsage =
-    "usage: quillmark-tool bmp import IN OUT.bmp [--size N]\n"
+    "usage: quillmark-tool bmp import IN OUT.bmp [--size N] [--max-memory MIB]\n"
+    "                                 [--max-seconds S]\n"
     "\n"
     "Reads the picture IN (PNG or JPEG, or another format stb_image reads) and\n"
     "writes it as the 24-bit BMP OUT.bmp, its top row still at the top, for the\n"
@@ -26,12 +30,33 @@ const char* const bmpImportUsage =
     "  --size N  make the BMP N x N pixels instead; N a power of two from 1 to\n"
     "            4096 (a texture's shape does not matter to the model it covers;\n"
     "            above 1024 some OpenGL drivers refuse it)\n"
+    "%s"
     "\n"
+    "The picture is read in a process of its own: a crash, or a file that wants\n"
+    "more memory or time than the limits above, ends that reader and is reported.\n"
     "OUT.bmp is replaced whole, or left as it was when IN cannot be read.\n"
     "Exit status: 0 written, 1 refused, 2 bad arguments.\n";
 
+// In the reader's child: the picture at `path` as the BMP to write (`size`
+// a side, or 0 for the nearest powers of two), or why not.
+void convertPicture(const std::string& path, int size, std::vector<uint8_t>& made) {
+    Picture picture;
+    std::string error;
+    std::vector<uint8_t> bmp;
+    if (readPictureFile(path, picture, error) &&
+        !encodePictureBmp(size > 0 ? resizePicture(picture, size, size) : resizeToTexture(picture),
+                          bmp))
+        error = path + ": too large for a BMP";
+    ByteWriter out{made};
+    putText(out, error);
+    out.i32(picture.width);
+    out.i32(picture.height);
+    putBlock(out, bmp.data(), bmp.size());
+}
+
 int usageError(const std::string& message) {
-    std::fprintf(stderr, "quillmark-tool bmp import: %s\n\n%s", message.c_str(), bmpImportUsage);
+    std::fprintf(stderr, "quillmark-tool bmp import: %s\n\n", message.c_str());
+    std::fprintf(stderr, bmpImportUsage, readerLimitsHelp);
     return 2;
 }
 
@@ -40,10 +65,17 @@ int usageError(const std::string& message) {
 int runBmpImport(int argc, char** argv) {
     int size = 0; // 0: the nearest power of two a side
     std::vector<std::string> paths;
+    ContainmentLimits limits = defaultReaderLimits();
     for (int i = 0; i < argc; ++i) {
         const std::string arg = argv[i];
+        std::string error;
+        const int limit = readReaderLimit(argc, argv, i, limits, error);
+        if (limit < 0)
+            return usageError(error);
+        if (limit > 0)
+            continue;
         if (arg == "--help" || arg == "-h") {
-            std::fputs(bmpImportUsage, stdout);
+            std::printf(bmpImportUsage, readerLimitsHelp);
             return 0;
         } else if (arg == "--size") {
             if (i + 1 == argc || !parseIntArgument(argv[++i], size) || !isPowerOfTwo(size) ||
@@ -59,21 +91,34 @@ int runBmpImport(int argc, char** argv) {
     if (paths.size() != 2)
         return usageError("wants IN and OUT.bmp");
 
-    Picture picture;
+    std::vector<uint8_t> result, bmp;
     std::string error;
-    if (!readPictureFile(paths[0], picture, error)) {
+    if (!runContainedReader(
+            "picture reader", limits,
+            [&](std::vector<uint8_t>& made) { convertPicture(paths[0], size, made); }, result,
+            error)) {
+        std::fprintf(stderr, "quillmark-tool bmp import: cannot read %s: %s; nothing written\n",
+                     paths[0].c_str(), error.c_str());
+        return 1;
+    }
+    // Only a BMP that the editor's own decoder reads is written.
+    ByteReader in{result.data(), result.size()};
+    int32_t sourceWidth = 0, sourceHeight = 0;
+    RgbImage image;
+    if (!takeText(in, error) || !in.i32(sourceWidth) || !in.i32(sourceHeight) ||
+        !takeBlock(in, bmp) || in.left() != 0 ||
+        (error.empty() && decodeDibBytes(bmp.data(), bmp.size(), image) != DibStatus::ok))
+        error = "cannot read " + paths[0] + ": the picture reader sent what no picture gives";
+    if (!error.empty()) {
         std::fprintf(stderr, "quillmark-tool bmp import: %s; nothing written\n", error.c_str());
         return 1;
     }
-    const Picture sized = size > 0 ? resizePicture(picture, size, size) : resizeToTexture(picture);
-    std::vector<uint8_t> bytes;
-    if (!encodePictureBmp(sized, bytes) ||
-        !writeFileAtomically(paths[1], bytes.data(), bytes.size())) {
+    if (!writeFileAtomically(paths[1], bmp.data(), bmp.size())) {
         std::fprintf(stderr, "quillmark-tool bmp import: cannot write %s: %s\n", paths[1].c_str(),
                      std::strerror(errno));
         return 1;
     }
-    std::printf("wrote %s: %d x %d (from %d x %d)\n", paths[1].c_str(), sized.width, sized.height,
-                picture.width, picture.height);
+    std::printf("wrote %s: %d x %d (from %d x %d)\n", paths[1].c_str(), image.width, image.height,
+                sourceWidth, sourceHeight);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

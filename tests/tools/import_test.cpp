@@ -1,10 +1,12 @@
 // model import and bmp import: models and pictures written here, imported,
 // then read back with the editor's own MS3D loader and BMP decoder.
 
+#include "hook_swap.h"
 #include "image/bmp_image.h"
 #include "image_import.h"
 #include "model/mesh_model.h"
 #include "model_import.h"
+#include "platform/platform_hooks.h"
 #include "run_command.h"
 #include "scratch_dir.h"
 
@@ -12,11 +14,15 @@
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -314,6 +320,25 @@ TEST(ModelImport, RefusalsWriteNothing) {
     dir.file("many.mtl", bytesOf(mtl));
     expectRefused(dir.file("materials.obj", bytesOf(faces)), "128 materials (at most 127)");
 
+    // What cannot be drawn: lines, or points without faces (which Assimp's
+    // own check refuses first); a line's worth of triangle; a coordinate
+    // past the float range; and a size no map shows, unless fitted.
+    const std::string corners = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    expectRefused(dir.file("lines.obj", bytesOf(corners + "l 1 2 3\n")), "holds no triangles");
+    expectRefused(dir.file("points.obj", bytesOf(corners)), "holds no triangles");
+    expectRefused(dir.file("line.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 2 0 0\nf 1 2 3\n")),
+                  "no extent along two axes");
+    expectRefused(dir.file("inf.obj", bytesOf("v 1e39 0 0\nv 0 1 0\nv 0 0 1\nf 1 2 3\n")),
+                  "not finite numbers");
+    const std::string huge =
+        dir.file("huge.obj", bytesOf("v 0 0 0\nv 2e6 0 0\nv 0 1 0\nf 1 2 3\n"));
+    expectRefused(huge, "2e+06 units across");
+    EXPECT_EQ(
+        runTool("model import " + shellQuote(huge) + " " + shellQuote(out.string()) + " --height 1")
+            .status,
+        0);
+    fs::remove(out);
+
     ModelCounts counts{maxImportVertices, maxImportTriangles, maxImportGroups, maxImportMaterials};
     std::string error;
     EXPECT_TRUE(checkModelLimits(counts, error));
@@ -332,6 +357,233 @@ TEST(ModelImport, RefusalsWriteNothing) {
     EXPECT_TRUE(mentions(summary.warnings, "broken.png"));
     EXPECT_EQ(loadMs3d(out).materials.at(0).textureName, "");
     EXPECT_EQ(folderEntries(out.parent_path()), std::vector<std::string>{"model.ms3d"});
+}
+
+TEST(ModelImport, AReaderThatCrashesRunsAwayOrSpinsEndsAloneAndWritesNothing) {
+    ScratchDir dir("import");
+    const std::string in =
+        shellQuote(dir.file("tri.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n")));
+    const std::string picture = shellQuote(dir.file("tri.png", pngOf(redOverBlue(4, 4))));
+    const fs::path out = dir.path() / "out";
+    fs::create_directories(out);
+    struct Case {
+        const char* fault;
+        std::string arguments;
+        const char* said;
+    };
+#ifdef __SANITIZE_ADDRESS__
+    // The sanitizer reports the SEGV itself and exits 1; its shadow memory
+    // leaves no room for an address-space limit.
+    const char* const segv = "";
+    const bool memoryCase = false;
+#else
+    const char* const segv = "crashed (segmentation fault)";
+    const bool memoryCase = true;
+#endif
+    std::vector<Case> cases = {{"crash", "model import " + in + " out/m.ms3d", segv},
+                               {"spin", "model import " + in + " out/m.ms3d --max-seconds 1",
+                                "took more than 1 s (--max-seconds raises it)"},
+                               {"crash", "bmp import " + picture + " out/t.bmp", segv}};
+    if (memoryCase)
+        cases.push_back({"memory", "model import " + in + " out/m.ms3d --max-memory 512",
+                         "needed more than 512 MiB (--max-memory raises it)"});
+    for (const Case& run : cases) {
+        const CommandResult result =
+            runCapturing("cd " + shellQuote(dir.path().string()) +
+                         " && QUILLMARK_TEST_READER_FAULT=" + run.fault + " timeout 60 " +
+                         shellQuote(quillmarkToolPath()) + " " + run.arguments);
+        EXPECT_EQ(result.status, 1) << run.arguments;
+        const std::string reader =
+            run.arguments[0] == 'm' ? "the model reader " : "the picture reader ";
+        EXPECT_NE(result.err.find(reader + run.said), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("; nothing written"), std::string::npos) << result.err;
+        EXPECT_TRUE(folderEntries(out).empty()) << run.arguments;
+    }
+}
+
+TEST(ModelImport, TexturesAreFoundInAnyLetterCaseAndEachPictureWrittenOnce) {
+    ScratchDir dir("import");
+    // Two materials name the one picture on disk, tex.png: one in capitals,
+    // one by a Windows path.
+    dir.file("tex.png", pngOf(redOverBlue(8, 8)));
+    dir.file("case.mtl", bytesOf("newmtl Upper\nmap_Kd TEX.PNG\nnewmtl Windows\n"
+                                 "map_Kd C:\\art\\TEX.png\n"));
+    const std::string in =
+        dir.file("case.obj", bytesOf("mtllib case.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n"
+                                     "vt 0 0\nvt 1 0\nvt 0 1\nusemtl Upper\nf 1/1 2/2 3/3\n"
+                                     "usemtl Windows\nf 2/2 4/3 3/1\n"));
+    const fs::path out = dir.path() / "out" / "case.ms3d";
+    fs::create_directories(out.parent_path());
+    ModelImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(importModel(in, out.string(), ModelImportOptions(), summary, error)) << error;
+    const Ms3dModel model = loadMs3d(out);
+    ASSERT_EQ(model.materialCount, 2);
+    for (const MeshMaterial& material : model.materials)
+        EXPECT_EQ(material.textureName, "case-0.bmp");
+    expectTexture(decodeBmp(out.parent_path() / "case-0.bmp"), 8, 8);
+    EXPECT_EQ(folderEntries(out.parent_path()),
+              (std::vector<std::string>{"case-0.bmp", "case.ms3d"}));
+    EXPECT_TRUE(mentions(summary.warnings,
+                         "texture TEX.PNG read from " + (dir.path() / "tex.png").string()));
+
+    // Two files that differ only in case: the first in sorted order, said so.
+    dir.file("TEX.png", pngOf(redOverBlue(2, 2)));
+    ASSERT_TRUE(importModel(in, out.string(), ModelImportOptions(), summary, error)) << error;
+    ASSERT_EQ(summary.textures.size(), 1u);
+    EXPECT_EQ(summary.textures[0].source, (dir.path() / "TEX.png").string());
+    EXPECT_TRUE(mentions(summary.warnings, "the first in sorted order"));
+}
+
+// A LightWave object built field by field: big-endian IFF chunks.
+struct Iff {
+    Bytes bytes;
+    Iff& id(const char* four) {
+        bytes.insert(bytes.end(), four, four + 4);
+        return *this;
+    }
+    Iff& u16(uint16_t value) {
+        bytes.insert(bytes.end(), {uint8_t(value >> 8), uint8_t(value)});
+        return *this;
+    }
+    Iff& u32(uint32_t value) { return u16(uint16_t(value >> 16)).u16(uint16_t(value)); }
+    Iff& f32(float value) {
+        uint32_t bits;
+        std::memcpy(&bits, &value, 4);
+        return u32(bits);
+    }
+    Iff& text(const std::string& value) { // with its terminator, padded to an even length
+        bytes.insert(bytes.end(), value.begin(), value.end());
+        bytes.resize(bytes.size() + 2 - value.size() % 2);
+        return *this;
+    }
+    Iff& chunk(const char* type, const Iff& body, bool sub = false) {
+        id(type);
+        sub ? u16(uint16_t(body.bytes.size())) : u32(uint32_t(body.bytes.size()));
+        bytes.insert(bytes.end(), body.bytes.begin(), body.bytes.end());
+        return *this;
+    }
+};
+
+TEST(ModelImport, AProjectedTextureGetsCoordinatesMadeForIt) {
+    ScratchDir dir("import");
+    dir.file("tex.png", pngOf(redOverBlue(8, 8)));
+    // A 2 x 1 quad in z = 0 whose surface lays tex.png on it by a planar
+    // projection along z; the file has no texture coordinates of its own.
+    Iff points;
+    const float corners[] = {0, 0, 2, 0, 2, 1, 0, 1};
+    for (int i = 0; i < 8; i += 2)
+        points.f32(corners[i]).f32(corners[i + 1]).f32(0);
+    Iff object;
+    object.id("LWO2")
+        .chunk("TAGS", Iff().text("Skin"))
+        .chunk("LAYR", Iff().u16(0).u16(0).f32(0).f32(0).f32(0).text(""))
+        .chunk("PNTS", points)
+        .chunk("POLS", Iff().id("FACE").u16(4).u16(0).u16(1).u16(2).u16(3))
+        .chunk("PTAG", Iff().id("SURF").u16(0).u16(0))
+        .chunk("CLIP", Iff().u32(1).chunk("STIL", Iff().text("tex.png"), true))
+        .chunk(
+            "SURF",
+            Iff().text("Skin").text("").chunk(
+                "BLOK",
+                Iff()
+                    .chunk("IMAP", Iff().text("\x80").chunk("CHAN", Iff().id("COLR"), true), true)
+                    .chunk("PROJ", Iff().u16(0), true)  // planar
+                    .chunk("AXIS", Iff().u16(2), true)  // along z
+                    .chunk("IMAG", Iff().u16(1), true), // the clip
+                true));
+    const std::string in = dir.file("quad.lwo", Iff().chunk("FORM", object).bytes);
+    const fs::path out = dir.path() / "quad.ms3d";
+    ModelImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(importModel(in, out.string(), ModelImportOptions(), summary, error)) << error;
+
+    const Ms3dModel model = loadMs3d(out);
+    ASSERT_EQ(model.materialCount, 1);
+    EXPECT_EQ(model.materials[0].textureName, "quad-0.bmp");
+    std::set<float> s, t;
+    for (const MeshTriangle& triangle : model.triangles)
+        for (int c = 0; c < 3; ++c) {
+            s.insert(triangle.s[c]);
+            t.insert(triangle.t[c]);
+        }
+    EXPECT_EQ(s, (std::set<float>{0, 1}));
+    EXPECT_EQ(t, (std::set<float>{0, 1}));
+}
+
+TEST(ModelImport, UpAxisAndTurnPlaceTheBox) {
+    ScratchDir dir("import");
+    // A corner of a box 1 by 2 by 3, the long side along z.
+    const std::string in = dir.file(
+        "corner.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 2 0\nv 0 0 3\nf 1 3 2\nf 1 2 4\nf 1 4 3\n"));
+    const fs::path out = dir.path() / "corner.ms3d";
+    ModelImportOptions options;
+    options.up = UpAxis::minusZ;
+    options.turn = 90;
+    ModelImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(importModel(in, out.string(), options, summary, error)) << error;
+    // -z up turns (x, y, z) to (x, -z, y): the long side points down. A
+    // quarter turn counter-clockwise seen from above then takes +x to -z and
+    // +z to +x; the box is 2 by 3 by 1, standing on y = 0, centred.
+    std::set<std::vector<float>> corners;
+    for (const MeshVertex& vertex : loadMs3d(out).vertices)
+        corners.insert({vertex.position[0], vertex.position[1], vertex.position[2]});
+    EXPECT_EQ(corners, (std::set<std::vector<float>>{
+                           {-1, 3, 0.5f}, {-1, 3, -0.5f}, {1, 3, 0.5f}, {-1, 0, 0.5f}}));
+}
+
+int failingWriteAt = 0; // the write that fails, counted from 1
+ssize_t failOneWrite(int fd, const void* data, size_t size) {
+    if (--failingWriteAt == 0) {
+        errno = EIO;
+        return -1;
+    }
+    return ::write(fd, data, size);
+}
+
+std::map<std::string, Bytes> folderFiles(const fs::path& folder) {
+    std::map<std::string, Bytes> files;
+    for (const std::string& name : folderEntries(folder))
+        files[name] = readFileBytes(folder / name);
+    return files;
+}
+
+TEST(ModelImport, AFailedWriteAtAnyStepLeavesTheEarlierImportWhole) {
+    ScratchDir dir("import");
+    dir.file("two.mtl", bytesOf("newmtl A\nmap_Kd a.png\nnewmtl B\nmap_Kd b.png\n"));
+    const std::string in =
+        dir.file("two.obj", bytesOf("mtllib two.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n"
+                                    "usemtl A\nf 1 2 3\nusemtl B\nf 2 4 3\n"));
+    const fs::path out = dir.path() / "out" / "two.ms3d";
+    fs::create_directories(out.parent_path());
+    auto import = [&](int sides) {
+        dir.file("a.png", pngOf(redOverBlue(sides, sides)));
+        dir.file("b.png", pngOf(redOverBlue(sides * 2, sides)));
+        ModelImportSummary summary;
+        std::string error;
+        return importModel(in, out.string(), ModelImportOptions(), summary, error);
+    };
+    ASSERT_TRUE(import(4));
+    const auto earlier = folderFiles(out.parent_path());
+    ASSERT_EQ(earlier.size(), 3u); // two-0.bmp, two-1.bmp, two.ms3d
+
+    // The new textures, then the model: each write in turn fails.
+    int failAt = 1;
+    for (; failAt < 10; ++failAt) {
+        failingWriteAt = failAt;
+        const HookSwap<decltype(PlatformHooks::writeFile)> failing(platformHooks.writeFile,
+                                                                   failOneWrite);
+        if (import(8))
+            break;
+        EXPECT_EQ(folderFiles(out.parent_path()), earlier) << "write " << failAt << " failed";
+    }
+    EXPECT_EQ(failAt, 4);
+    // Committed: the new textures under new numbers, the old ones gone.
+    EXPECT_EQ(folderEntries(out.parent_path()),
+              (std::vector<std::string>{"two-2.bmp", "two-3.bmp", "two.ms3d"}));
+    EXPECT_EQ(loadMs3d(out).materials.at(0).textureName, "two-2.bmp");
+    expectTexture(decodeBmp(out.parent_path() / "two-2.bmp"), 8, 8);
 }
 
 TEST(BmpImport, PngAndJpegKeepTheirTopRowOnTop) {

@@ -1,0 +1,41 @@
+#pragma once
+// Running work that may crash, allocate without bound or never end (a
+// library reading a hostile file) in a forked child under limits, so that
+// whatever goes wrong there ends the child and not the caller.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+struct ContainmentLimits {
+    uint64_t maxMemoryBytes = 0; // the child's address space; 0: no limit
+    unsigned maxCpuSeconds = 0;  // 0: no limit
+};
+
+enum class ContainedEnd {
+    complete,    // the work returned and its bytes arrived whole
+    crashed,     // a signal ended the child
+    outOfMemory, // an allocation failed at the memory limit
+    outOfTime,   // the CPU-time limit ended the child
+    failed,      // the child exited otherwise (a sanitizer's report, ...) or sent less
+    notStarted,  // no pipe or no child
+};
+
+struct ContainedOutcome {
+    ContainedEnd end = ContainedEnd::notStarted;
+    int signal = 0;     // crashed: which
+    int exitStatus = 0; // failed: the child's exit status
+    int error = 0;      // notStarted: errno
+    std::vector<uint8_t> bytes;
+};
+
+// False in sanitizer builds: they reserve terabytes of address space for
+// their shadow memory, so no address-space limit is set there.
+bool addressSpaceLimitApplies();
+
+// Runs `work` in a forked child under `limits` and hands back the bytes it
+// made. The child ends with _exit: it runs no atexit handler and flushes no
+// stdio buffer it inherited. Call it while the process has no other thread:
+// a lock another thread held at the fork stays locked in the child.
+ContainedOutcome runContained(const std::function<void(std::vector<uint8_t>&)>& work,
+                              const ContainmentLimits& limits);

@@ -1,0 +1,34 @@
+#pragma once
+// The model and picture readers (Assimp, stb_image) run in a child process
+// under limits: a crash, a runaway allocation or an endless loop in a file
+// they are handed ends the child, and the tool says so in its own words.
+
+#include "platform/contained_run.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+constexpr unsigned defaultReaderMiB = 2048;
+constexpr unsigned defaultReaderSeconds = 60;
+
+// defaultReaderMiB, or half of the physical memory where that is less, and
+// defaultReaderSeconds of CPU time.
+ContainmentLimits defaultReaderLimits();
+
+// Runs `read` contained under `limits`. True with what it made in `bytes`;
+// false with why not in `error`, naming the `reader` ("the model reader
+// crashed (segmentation fault)").
+bool runContainedReader(const char* reader, const ContainmentLimits& limits,
+                        const std::function<void(std::vector<uint8_t>&)>& read,
+                        std::vector<uint8_t>& bytes, std::string& error);
+
+// Length-prefixed strings and byte blocks in what a reader sends back. The
+// takes refuse to read past the end.
+struct ByteWriter;
+struct ByteReader;
+void putBlock(ByteWriter& out, const void* data, size_t size);
+void putText(ByteWriter& out, const std::string& text);
+bool takeBlock(ByteReader& in, std::vector<uint8_t>& block);
+bool takeText(ByteReader& in, std::string& text);
