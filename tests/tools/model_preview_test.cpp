@@ -144,6 +144,43 @@ TEST(ModelPreview, DrawsTheTexturedModelUprightAndLeavesNothingBehind) {
     EXPECT_TRUE(folderEntries(temporary.path()).empty());
 }
 
+// Without a background, as the icon is drawn: alpha where something is
+// drawn, the hex cut to a slab that fits whole, smoothed edges, an RGBA file.
+TEST(ModelPreview, ATransparentPictureHoldsTheWholeSlabWithSoftEdges) {
+    const ScratchWorkDir work("preview-alpha");
+    writeQuadModel("quad.ms3d");
+    writeTexture("two.bmp", 0xFF0000, 0x0000FF);
+    writeHex(".");
+    ModelPreviewOptions options;
+    options.modelPath = "quad.ms3d";
+    options.width = options.height = 48;
+    options.onHex = options.transparent = true;
+    options.pitch = 35;
+    options.supersample = 4;
+    SnapshotImage image;
+    std::string error;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(renderModelPreview(options, image, error, warnings)) << error;
+    ASSERT_EQ(image.width, 48);
+    ASSERT_EQ(image.alpha.size(), 48u * 48u);
+    int opaque = 0, partial = 0;
+    bool touchesBorder = false;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            const uint8_t a = image.alpha[y * 48 + x];
+            opaque += a == 255;
+            partial += a > 0 && a < 255;
+            touchesBorder |= a > 0 && (x == 0 || y == 0 || x == 47 || y == 47);
+        }
+    EXPECT_GT(opaque, 200);
+    EXPECT_GT(partial, 20) << "edges not smoothed";
+    EXPECT_FALSE(touchesBorder) << "the hex runs out of the picture";
+    ASSERT_TRUE(writePng("icon.png", image));
+    int width = 0, height = 0, channels = 0;
+    ASSERT_TRUE(stbi_info("icon.png", &width, &height, &channels));
+    EXPECT_EQ(channels, 4);
+}
+
 TEST(ModelPreview, AnImportedModelShowsItsTexture) {
     const ScratchDir dir("preview-import");
     // The same quad as an OBJ file with its picture as a PNG, red above blue.
