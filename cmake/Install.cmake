@@ -15,6 +15,9 @@ set(app_id org.quillmark.Quillmark)
 set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_INSTALL_MESSAGE LAZY)
+# Installing (and so cpack) builds nothing by itself: install_files names all
+# that is installed, and scripts/package.sh builds just that, not the tests.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # The version has one source, project(VERSION); the changelog and the
 # metainfo name it too, and must agree.
@@ -94,6 +97,7 @@ add_custom_command(
 add_custom_target(install_files ALL
     DEPENDS ${default_data}/Hexagon.ms3d ${icon_files} ${man_pages}
             ${packaging_made}/doc/changelog.gz)
+add_dependencies(install_files quillmark quillmark-tool quillmark-config)
 
 install(PROGRAMS ${packaging_made}/bin/quillmark DESTINATION bin COMPONENT runtime)
 install(TARGETS quillmark-tool RUNTIME DESTINATION bin COMPONENT runtime)
@@ -116,4 +120,4 @@ add_custom_target(stage ALL
             --prefix ${CMAKE_BINARY_DIR}/stage
     COMMENT "Staging the install layout in ${CMAKE_BINARY_DIR}/stage"
     VERBATIM)
-add_dependencies(stage install_files quillmark quillmark-tool quillmark-config)
+add_dependencies(stage install_files)
