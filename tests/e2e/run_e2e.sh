@@ -401,7 +401,9 @@ second-instance)
     start_program
     window=$(window_id) || fail "no window"
     sleep 0.3
-    for key in Prior KP_Add Next Right Left; do press "$window" "$key"; done
+    # (No arrow keys: on a loaded machine a tap can last long enough to repeat,
+    # and the edit below would land on another hex.)
+    for key in Prior KP_Add Next KP_Subtract; do press "$window" "$key"; done
     sleep 1.5
     [ ! -e "$game/data/quillmark.map.recovery" ] || fail "camera moves wrote a recovery copy"
     (cd "$game" && exec "$program" 2>"$work/stderr2") &
