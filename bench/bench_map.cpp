@@ -3,6 +3,7 @@
 
 #include "map/editor_tick.h"
 #include "map/map_file.h"
+#include "map/map_recovery.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,6 +57,24 @@ void BM_SceneSnapshot(benchmark::State& state) {
                             static_cast<int64_t>(sizeof(SceneState)));
 }
 BENCHMARK(BM_SceneSnapshot)->Unit(benchmark::kMicrosecond);
+
+// What the recovery writer does five times a second while nothing changes:
+// the map copied under the scene lock, encoded and compared. Only the copy
+// holds the tick and the frame up.
+void BM_RecoveryLook(benchmark::State& state) {
+    SharedSceneState shared;
+    MapRecovery recovery;
+    prepareMapRecovery(recovery, shared.state.map, "unused.recovery", -1);
+    for (auto _ : state) {
+        HexMap map;
+        {
+            std::lock_guard<std::mutex> lock(shared.mutex);
+            map = shared.state.map;
+        }
+        updateMapRecovery(recovery, map);
+    }
+}
+BENCHMARK(BM_RecoveryLook)->Unit(benchmark::kMicrosecond);
 
 std::string benchMapPath() {
     const auto dir = std::filesystem::temp_directory_path() / "quillmark-bench";

@@ -90,6 +90,7 @@ tick "editor tick under the lock" BM_LockedEditorTick
 tick "snapshot copy" BM_SceneSnapshot
 row "map load" "$(median "$map" BM_MapLoad)" "" ""
 row "map save (atomic, fsync)" "$(median "$map" BM_MapSave)" "" ""
+row "recovery copy look, no edits" "$(median "$map" BM_RecoveryLook)" "" ""
 while read -r name ours stb ratio; do
     row "BMP decode $name" "$ours us" "$ratio" "stb_image, same picture: $stb us"
 done < <(awk '/^file /{t=1; next} t && NF == 4 {print}' "$out/bmp.txt")

@@ -4,6 +4,7 @@
 #include "map_review.h"
 #include "map_text.h"
 #include "model/asset_set.h"
+#include "platform/file_lock.h"
 #include "tool_arguments.h"
 #include "tool_commands.h"
 
@@ -48,7 +49,10 @@ const char* const mapUsage =
     "        0-10, layer name, and the value as export writes it. Every argument\n"
     "        is checked first; the file is replaced atomically, and left\n"
     "        untouched when any argument is bad (exit status 2) or the file\n"
-    "        cannot be read or written, or is not 2,640 bytes (exit status 1).\n";
+    "        cannot be read or written, or is not 2,640 bytes (exit status 1).\n"
+    "\n"
+    "import and set write nothing (exit status 1) while a Quillmark editor has\n"
+    "FILE open: the editor would save over it at its end.\n";
 
 // A map's text is about 10 KiB; anything near this is no map.
 constexpr size_t maxTextSize = 1048576;
@@ -113,6 +117,20 @@ bool readMapFileNoting(const char* command, const char* path, HexMap& map) {
     return true;
 }
 
+// An editor that has the map open saves it at its exit, over whatever was
+// written meanwhile: while one holds the map's lock, nothing is written. The
+// lock is held until the tool ends. Only the editor makes lock files.
+bool lockAgainstEditor(const char* command, const char* path) {
+    static FileLock lock;
+    if (takeFileLock(path, false, lock) != FileLockResult::held)
+        return true;
+    std::fprintf(stderr,
+                 "quillmark-tool map %s: %s is open in a Quillmark editor, which would save over "
+                 "it at its end; close the editor first. %s left unchanged\n",
+                 command, path, path);
+    return false;
+}
+
 int exportMap(const char* path) {
     HexMap map;
     if (!readMapFileNoting("export", path, map))
@@ -156,6 +174,8 @@ int importMap(const char* textPath, const char* mapPath) {
         return 1;
     }
     map.loadState = MapLoadState::loaded;
+    if (!lockAgainstEditor("import", mapPath))
+        return 1;
     if (!saveMapTo(map, mapPath)) {
         std::fprintf(stderr, "quillmark-tool map import: cannot write %s: %s\n", mapPath,
                      std::strerror(errno));
@@ -253,6 +273,8 @@ int setValues(int argc, char** argv) {
         std::fprintf(stderr, "quillmark-tool map set: %s left unchanged\n", path);
         return 2;
     }
+    if (!lockAgainstEditor("set", path))
+        return 1;
     HexMap map;
     size_t size = 0;
     if (!readMapFile("set", path, map, size))

@@ -53,6 +53,10 @@ void restoreSigchld(ProcessHandle& process) {
 
 } // namespace
 
+void ignoreBrokenPipe() {
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
 bool launchProgram(const std::string& name, ProcessHandle& process) {
     const std::string path = findProgram(name);
     if (path.empty())
@@ -67,13 +71,14 @@ bool launchProgram(const std::string& name, ProcessHandle& process) {
     if (process.sigchldWasIgnored)
         ::signal(SIGCHLD, SIG_DFL);
 
-    // The tool starts with SIGCHLD at its default and nothing blocked,
-    // whatever this process inherited.
+    // The tool starts with SIGCHLD and SIGPIPE at their defaults and nothing
+    // blocked, whatever this process inherited or ignores itself.
     posix_spawnattr_t attributes;
     ::posix_spawnattr_init(&attributes);
     sigset_t defaults, none;
     ::sigemptyset(&defaults);
     ::sigaddset(&defaults, SIGCHLD);
+    ::sigaddset(&defaults, SIGPIPE);
     ::sigemptyset(&none);
     ::posix_spawnattr_setsigdefault(&attributes, &defaults);
     ::posix_spawnattr_setsigmask(&attributes, &none);

@@ -8,6 +8,11 @@ struct ProcessHandle {
     bool sigchldWasIgnored = false; // put back once the wait is over
 };
 
+// A write to a closed pipe (stderr into `| tee` that went away) fails with
+// EPIPE instead of ending the process: a line is lost, not the run. Programs
+// started by launchProgram get the default back.
+void ignoreBrokenPipe();
+
 // Starts the program `name` with no arguments: first as a file in the
 // working directory, then through the folders of PATH. False when no
 // runnable file of that name is found or it cannot be started.

@@ -7,15 +7,35 @@
 
 #include <SDL_syswm.h>
 
+#include <csignal>
+
 namespace {
 
 uint32_t quitEventType = 0;
+volatile sig_atomic_t hangupPending = 0;
+
+void onHangup(int) {
+    hangupPending = 1;
+}
 
 bool isSystemKey(SDL_Keycode key, uint16_t modifiers) {
     return key == SDLK_LALT || key == SDLK_RALT || key == SDLK_F10 || (modifiers & KMOD_ALT) != 0;
 }
 
 } // namespace
+
+void catchHangup() {
+    struct sigaction current {};
+    // Ignored from the start (nohup): it stays ignored, as SDL leaves SIGINT
+    // and SIGTERM.
+    if (::sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler != SIG_DFL)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onHangup;
+    ::sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGHUP, &action, nullptr);
+}
 
 bool startVideo(std::string* error) {
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0)
@@ -212,6 +232,12 @@ bool pollPlatformEvent(PlatformEvent& event) {
 }
 
 bool takePlatformEvent(SDL_Event& e, PlatformEvent& event, int timeoutMilliseconds) {
+    if (hangupPending != 0) {
+        hangupPending = 0;
+        event = PlatformEvent{};
+        event.kind = PlatformEventKind::closeRequest;
+        return true;
+    }
     if (SDL_WasInit(SDL_INIT_EVENTS) == 0)
         return false;
     const int taken =

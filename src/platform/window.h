@@ -13,7 +13,7 @@ struct PlatformGlContext;
 enum class PlatformEventKind {
     other,        // anything the program does not handle
     quit,         // the quit message a close request posted
-    closeRequest, // the user (or a signal) asked the window to close
+    closeRequest, // the user (or a signal: SIGINT, SIGTERM, SIGHUP) asked the window to close
     keyDown,
     keyUp,
     systemKeyDown, // Alt, F10, or any key with Alt held: never recorded
@@ -33,6 +33,11 @@ struct PlatformEvent {
     int32_t height = 0;
     bool repeat = false; // keys: an auto-repeated key-down
 };
+
+// From now on a hang-up (SIGHUP: the terminal closed, the SSH connection
+// dropped) arrives as a close request, as SIGINT and SIGTERM do once video
+// runs, instead of ending the process unsaved. Left alone when ignored.
+void catchHangup();
 
 // Starts the video subsystem on a real display. Refuses (false, with the
 // reason) when there is none: SDL would otherwise fall back to an invisible

@@ -86,8 +86,15 @@ void destroyGlWindow() {
     }
     // Only a map that the scene loaded is saved: a creation that failed
     // before that must not replace the stored map with empty layers.
-    if (mapLoadStepRan() && !saveMapFile())
-        showMessageBox("Error", "Couldn't save the map file data/quillmark.map",
+    if (!mapLoadStepRan())
+        return;
+    const bool saved = saveMapFile();
+    const bool kept = settleRecoveryCopy(saved);
+    if (!saved)
+        showMessageBox("Error",
+                       kept ? "Couldn't save the map file data/quillmark.map; your edits are kept "
+                              "in data/quillmark.map.recovery"
+                            : "Couldn't save the map file data/quillmark.map",
                        MessageIcon::error);
 }
 

@@ -1,7 +1,10 @@
 #include "shell/program.h"
 
+#include "map/map_file.h"
+#include "platform/file_lock.h"
 #include "platform/message_box.h"
 #include "platform/periodic_timer.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "shell/asset_loading.h"
 #include "shell/display_settings.h"
@@ -17,8 +20,46 @@ void tickTimerProc() {
     editorTick();
 }
 
+namespace {
+
+// Before anything that could read or write the map: a second editor on the
+// same map would save over the first one's edits at its exit. False when
+// another editor holds the map. Where no lock file can be made (a read-only
+// folder) the run goes on without one.
+bool takeMapLock(FileLock& lock) {
+    if (takeFileLock(mapFilePath, true, lock) != FileLockResult::held)
+        return true;
+    showMessageBox("Error", "This map is already open in another Quillmark window.",
+                   MessageIcon::error);
+    return false;
+}
+
+// A copy left behind means the last run ended without its save. It is set
+// aside, never applied: the user decides what to take from it. False when
+// it could not be moved: this run must not write over it.
+bool setAsideLeftCopy() {
+    const LeftCopy left = setAsideEarlierCopy(mapRecoveryPath, mapRecoveredPath);
+    if (left == LeftCopy::none)
+        return true;
+    showMessageBox("Recovery",
+                   std::string("The last run ended before it could save. Its edits are kept in ") +
+                       (left == LeftCopy::renamed ? mapRecoveredPath : mapRecoveryPath) + ".",
+                   MessageIcon::information);
+    return left == LeftCopy::renamed;
+}
+
+} // namespace
+
 int runProgram() {
     quitRequested.store(0);
+    // A closed terminal or pipe must not end the run before the save.
+    catchHangup();
+    ignoreBrokenPipe();
+
+    FileLock mapLock;
+    if (!takeMapLock(mapLock))
+        return 1;
+    const bool keepCopy = setAsideLeftCopy();
 
     if (!loadAssetSet()) {
         showMessageBox("Error", "Couldn't load the model data\\model.ms3d", MessageIcon::error);
@@ -35,6 +76,9 @@ int runProgram() {
         stopVideo();
         return 1;
     }
+
+    if (keepCopy)
+        startRecoveryCopy();
 
     // A monotonic clock: whole calendar seconds would make a short run's
     // rate wrong by up to half, or infinite within one second.
@@ -71,6 +115,10 @@ int runProgram() {
 
     stopPeriodicTimer(tickTimer);
     destroyGlWindow();
+    // The map is saved (or kept in its copy): another editor may have it now.
+    // Released before the report, since a box may be shown by a child process
+    // that would hold the lock on after this one is gone.
+    releaseFileLock(mapLock);
 
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();

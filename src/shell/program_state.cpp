@@ -5,12 +5,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 std::atomic<int32_t> quitRequested{0};
 KeyState keyState;
 KeyEventQueue keyQueue;
 SharedSceneState sceneState;
 AssetSet assetSet;
+MapRecovery mapRecovery;
 
 void editorTick() {
     applyKeyTransitions(keyQueue, keyState);
@@ -20,6 +22,23 @@ void editorTick() {
 bool saveMapFile() {
     std::lock_guard<std::mutex> lock(sceneState.mutex);
     return saveMapTo(sceneState.state.map, mapFilePath);
+}
+
+void startRecoveryCopy() {
+    // No more open than the map; a missing map gives what a new one would get.
+    struct stat info;
+    const int mode =
+        ::stat(mapFilePath, &info) == 0 ? static_cast<int>((info.st_mode & 0777) | 0600) : -1;
+    startMapRecovery(mapRecovery, sceneState, mapRecoveryPath, mode);
+}
+
+bool settleRecoveryCopy(bool saved) {
+    HexMap map;
+    {
+        std::lock_guard<std::mutex> lock(sceneState.mutex);
+        map = sceneState.state.map;
+    }
+    return finishMapRecovery(mapRecovery, map, saved);
 }
 
 bool mapLoadStepRan() {

@@ -5,6 +5,7 @@
 
 #include "map/editor_tick.h"
 #include "map/key_state.h"
+#include "map/map_recovery.h"
 #include "model/asset_set.h"
 
 #include <atomic>
@@ -22,6 +23,8 @@ extern KeyEventQueue keyQueue;
 extern SharedSceneState sceneState;
 // The models the scene is drawn from; the tick cycles through its counts.
 extern AssetSet assetSet;
+// The copy of the map's unsaved edits, data/quillmark.map.recovery.
+extern MapRecovery mapRecovery;
 
 // The timer callback's work: the waiting key transitions, then one tick over
 // the records above.
@@ -30,6 +33,13 @@ void editorTick();
 // Writes the process-wide map to data/quillmark.map; false when it was not
 // written (refused unless the map was loaded, or the write failed).
 bool saveMapFile();
+// Keeps data/quillmark.map.recovery from the loaded map on, with the map's
+// permissions (and the owner's own read and write, so it can be kept up).
+void startRecoveryCopy();
+// After the save: removes the copy when it succeeded, else brings it up to
+// date; true when the copy then holds the edits.
+bool settleRecoveryCopy(bool saved);
+
 // Whether the scene initialisation's load step has run: from then on the
 // teardown saves the map, or reports why it could not (a file that could
 // not be read is never replaced).

@@ -6,7 +6,8 @@
 #
 # CASE is one of: edit-and-escape, close-request, broken-model,
 #                 config-tool, screenshot, save-fails, sigterm, sigkill,
-#                 quick-taps, ru-layout, fullscreen-refused
+#                 quick-taps, ru-layout, fullscreen-refused, sighup,
+#                 second-instance, crash-recovery
 # Exit code 77 means the case could not run here (skipped).
 set -u
 case_name=$1 program=$2 tool=$3 x_poke=$4 artifacts=$5
@@ -56,20 +57,25 @@ known_text() {
         done
     done
 }
-# Whether the saved map is the known map with exactly these edits.
-map_is_known_with() {
+# Whether FILE is the known map with exactly these edits.
+file_is_known_with() {
+    local file=$1
+    shift
     known_text "$@" >"$work/expected.txt"
     "$tool" map import "$work/expected.txt" "$work/expected.map" &&
-        cmp -s "$work/expected.map" "$game/data/quillmark.map"
+        cmp -s "$work/expected.map" "$file"
 }
+map_is_known_with() { file_is_known_with "$game/data/quillmark.map" "$@"; }
 known_text >"$work/known.txt"
 rm -f "$game/data/quillmark.map"
 "$tool" map import "$work/known.txt" "$game/data/quillmark.map" || fail "map import failed"
 cp "$game/data/quillmark.map" "$work/known.map"
 printf '\000\000\000\000\000\001\000\000\000\007\000\000\000' >"$game/ZKP.cfg"
 
+# STDERR: where the program's standard error goes (default $work/stderr).
 start_program() {
-    (cd "$game" && exec "$program" >"$work/stdout" 2>"$work/stderr") &
+    local errors=${1:-$work/stderr}
+    (cd "$game" && exec "$program" >"$work/stdout" 2>"$errors") &
     program_pid=$!
     # A shown message box ignores SIGTERM: a hung run is ended the hard way.
     # (Its output goes nowhere, so a leftover sleep holds no pipe of the caller.)
@@ -99,6 +105,11 @@ quick_taps() {
         done
     done
     xdotool "${chain[@]}" 2>/dev/null
+}
+
+wait_for_file() {
+    for _ in $(seq 100); do [ -e "$1" ] && return 0; sleep 0.05; done
+    return 1
 }
 
 value_at() { # layer row column -> the value in the saved map, as text
@@ -245,6 +256,7 @@ sigkill)
     # always the old map or the new one, never a mixture or a stub.
     for delay in 0 0.001 0.002 0.004 0.008 0.016 0.03 0.06; do
         cp "$work/known.map" "$game/data/quillmark.map"
+        rm -f "$game/data/quillmark.map.recovery" # or the next start shows its box
         start_program
         window=$(window_id) || fail "no window in the run killed at +$delay s: $(cat "$work/stderr"; xwininfo -root -tree | grep '"')"
         sleep 0.3
@@ -321,6 +333,70 @@ ru-layout)
     dismiss_box "FRAMERATE TEST"
     wait_program
     map_is_known_with water,7,5=2 height,7,5=0.5 || fail "the edit keys did nothing"
+    ;;
+sighup)
+    # The terminal closes: saved as on a close request, though standard
+    # error is a pipe whose reader is gone (quillmark 2>&1 | tee, tee gone).
+    mkfifo "$work/pipe"
+    (exec 0<"$work/pipe") &
+    start_program "$work/pipe"
+    window=$(window_id) || fail "no window"
+    sleep 0.3
+    for key in Scroll_Lock w w; do press "$window" "$key"; done
+    wait_for_file "$game/data/quillmark.map.recovery" || fail "no recovery copy of the edits"
+    file_is_known_with "$game/data/quillmark.map.recovery" water,7,5=2 || fail "copy is not the map"
+    kill -HUP "$program_pid"
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    [ "$exit_code" = 0 ] || fail "exit code $exit_code, expected 0"
+    map_is_known_with water,7,5=2 || fail "the edits were not saved"
+    [ ! -e "$game/data/quillmark.map.recovery" ] || fail "the recovery copy outlived the save"
+    ;;
+second-instance)
+    # Camera moves alone write no copy. A second editor on the map touches
+    # nothing and exits 1; the first one's edits are saved.
+    start_program
+    window=$(window_id) || fail "no window"
+    sleep 0.3
+    # (No arrow keys: on a loaded machine a tap can last long enough to repeat,
+    # and the edit below would land on another hex.)
+    for key in Prior KP_Add Next KP_Subtract; do press "$window" "$key"; done
+    sleep 1.5
+    [ ! -e "$game/data/quillmark.map.recovery" ] || fail "camera moves wrote a recovery copy"
+    (cd "$game" && exec "$program" 2>"$work/stderr2") &
+    second_pid=$!
+    dismiss_box "Error"
+    wait "$second_pid"
+    [ $? = 1 ] || fail "the second editor did not exit with 1"
+    grep -qx 'Error: This map is already open in another Quillmark window.' "$work/stderr2" ||
+        fail "second editor's stderr: $(cat "$work/stderr2")"
+    cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "the second editor wrote the map"
+    for key in Scroll_Lock e; do press "$window" "$key"; done
+    xdotool keydown --window "$window" Escape 2>/dev/null
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    map_is_known_with object,7,5=1 || fail "the first editor's edit was not saved"
+    ;;
+crash-recovery)
+    # Killed 2 s after an edit: the next start sets the copy aside and says
+    # so, and the map file stays as it was.
+    start_program
+    window=$(window_id) || fail "no window"
+    sleep 0.3
+    for key in Scroll_Lock r; do press "$window" "$key"; done
+    sleep 2
+    kill -KILL "$program_pid"
+    wait_program
+    start_program
+    dismiss_box "Recovery"
+    window=$(window_id) || fail "no window after the recovery box"
+    grep -qx 'Recovery: The last run ended before it could save. Its edits are kept in data/quillmark.map.recovered.' \
+        "$work/stderr" || fail "stderr: $(cat "$work/stderr")"
+    file_is_known_with "$game/data/quillmark.map.recovered" unit,7,5=1 || fail "edit not recovered"
+    xdotool keydown --window "$window" Escape 2>/dev/null
+    dismiss_box "FRAMERATE TEST"
+    wait_program
+    cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "the map file changed"
     ;;
 *)
     fail "unknown case"

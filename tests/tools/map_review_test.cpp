@@ -1,6 +1,7 @@
 // quillmark-tool map check, diff and set, and maps under git.
 
 #include "map/map_file.h"
+#include "platform/file_lock.h"
 #include "run_command.h"
 #include "scratch_dir.h"
 
@@ -160,6 +161,23 @@ TEST(MapSet, ChecksEveryArgumentBeforeWritingAny) {
     run = runTool("map set " + (scratch.path() / "short.map").string() + " 0 0 unit 1");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(readFileBytes(scratch.path() / "short.map"), Bytes(100, 1));
+
+    // An open editor would save over a change at its end: while it holds
+    // the map's lock, set and import write nothing, also through a link.
+    const Bytes before = readFileBytes(path);
+    FileLock editor;
+    ASSERT_EQ(takeFileLock(path, true, editor), FileLockResult::taken);
+    const std::string link = (scratch.path() / "link.map").string();
+    fs::create_symlink(path, link);
+    run = runTool("map set " + link + " 0 0 unit 1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("open in a Quillmark editor"), std::string::npos) << run.err;
+    EXPECT_EQ(runTool("map export " + path + " | " + quillmarkToolPath() + " map import - " + link)
+                  .status,
+              1);
+    EXPECT_EQ(readFileBytes(path), before);
+    releaseFileLock(editor);
+    EXPECT_EQ(runTool("map set " + link + " 0 0 unit 1").status, 0);
 }
 
 TEST(MapGit, DiffDriverShowsAChangedValueAsItsRow) {
