@@ -161,23 +161,18 @@ TEST(ModelPreview, ATransparentPictureHoldsTheWholeSlabWithSoftEdges) {
     std::string error;
     std::vector<std::string> warnings;
     ASSERT_TRUE(renderModelPreview(options, image, error, warnings)) << error;
-    ASSERT_EQ(image.width, 48);
     ASSERT_EQ(image.alpha.size(), 48u * 48u);
-    int opaque = 0, partial = 0;
-    bool touchesBorder = false;
-    for (int y = 0; y < 48; ++y)
-        for (int x = 0; x < 48; ++x) {
-            const uint8_t a = image.alpha[y * 48 + x];
-            opaque += a == 255;
-            partial += a > 0 && a < 255;
-            touchesBorder |= a > 0 && (x == 0 || y == 0 || x == 47 || y == 47);
-        }
+    int opaque = 0, partial = 0, border = 0;
+    for (int i = 0; i < 48 * 48; ++i) {
+        opaque += image.alpha[i] == 255;
+        partial += image.alpha[i] > 0 && image.alpha[i] < 255;
+        border += image.alpha[i] > 0 && (i < 48 || i >= 47 * 48 || i % 48 == 0 || i % 48 == 47);
+    }
     EXPECT_GT(opaque, 200);
     EXPECT_GT(partial, 20) << "edges not smoothed";
-    EXPECT_FALSE(touchesBorder) << "the hex runs out of the picture";
-    ASSERT_TRUE(writePng("icon.png", image));
+    EXPECT_EQ(border, 0) << "the hex runs out of the picture";
     int width = 0, height = 0, channels = 0;
-    ASSERT_TRUE(stbi_info("icon.png", &width, &height, &channels));
+    ASSERT_TRUE(writePng("icon.png", image) && stbi_info("icon.png", &width, &height, &channels));
     EXPECT_EQ(channels, 4);
 }
 
