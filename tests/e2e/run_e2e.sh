@@ -235,7 +235,7 @@ save-fails)
     grep -qx 'Error: Couldn'"'"'t save the map file data/quillmark.map' "$work/stderr" ||
         fail "no save message: $(cat "$work/stderr")"
     cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "the stored map changed"
-    if ls "$game/data" | grep -q 'tmp'; then fail "a temporary file was left behind"; fi
+    if ls -A "$game/data" | grep -q 'tmp'; then fail "a temporary file was left behind"; fi
     ;;
 sigterm)
     # A termination request behaves as a close request: saved and reported.
