@@ -36,6 +36,12 @@ util-linux
 mount
 mawk
 time
+desktop-file-utils
+appstream
+lintian
+help2man
+man-db
+dpkg-dev
 "
 
 missing=""

@@ -28,7 +28,7 @@ cmake --build build-asan -j"$jobs"
 # in ways LeakSanitizer cannot attribute (the driver is unloaded by then).
 # Those run with leak checking off; every other test keeps it, and all keep
 # the address and undefined-behaviour checks.
-windowed='GlWindowTest|ConfigWindow|e2e[.]'
+windowed='GlWindowTest|ConfigWindow|e2e[.]|packaging[.]installed-layout'
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-asan &&
     LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \

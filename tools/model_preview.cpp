@@ -23,6 +23,7 @@ namespace {
 constexpr double fieldOfView = 45.0; // vertical, in degrees, as the editor's projection
 constexpr double frameShare = 0.9;   // the box spans at most this share of the picture
 constexpr double degrees = M_PI / 180.0;
+constexpr double transparentHexDepth = 0.5; // the slab of the hex drawn without a background
 
 struct Box {
     double lo[3] = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
@@ -218,9 +219,62 @@ void drawPreview(const View& view, const ModelPreviewOptions& options, const Mes
     glRotated(options.yaw, 0.0, 1.0, 0.0);
     glTranslated(-view.centre[0], -view.centre[1], -view.centre[2]);
     // The land first, then what stands on it, as the scene draws a hex.
+    // Without a background the hex's column would run out of the picture:
+    // it is cut to a slab.
+    if (hex && options.transparent) {
+        const GLdouble keepAbove[4] = {0.0, 1.0, 0.0, transparentHexDepth};
+        glClipPlane(GL_CLIP_PLANE0, keepAbove);
+        glEnable(GL_CLIP_PLANE0);
+    }
     if (hex)
         hex->drawModel();
+    glDisable(GL_CLIP_PLANE0);
     model.drawModel();
+}
+
+// Where nothing was drawn the depth is still the cleared 1: that is the
+// background. Rows top first, as readOffscreenGlPixels gives the colours.
+std::vector<uint8_t> readCoverage(int width, int height) {
+    std::vector<float> depth(static_cast<size_t>(width) * height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    std::vector<uint8_t> alpha(depth.size());
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            alpha[static_cast<size_t>(height - 1 - y) * width + x] =
+                depth[static_cast<size_t>(y) * width + x] < 1.0f ? 255 : 0;
+    return alpha;
+}
+
+// Each factor x factor block becomes one pixel. Colours are weighted by how
+// much of each pixel is drawn, so the background does not bleed into edges.
+SnapshotImage shrinkImage(const SnapshotImage& big, int factor) {
+    SnapshotImage small;
+    small.width = big.width / factor;
+    small.height = big.height / factor;
+    const size_t pixels = static_cast<size_t>(small.width) * small.height;
+    small.rgb.resize(3 * pixels);
+    if (!big.alpha.empty())
+        small.alpha.resize(pixels);
+    for (int y = 0; y < small.height; ++y)
+        for (int x = 0; x < small.width; ++x) {
+            unsigned long sum[3] = {0, 0, 0}, weight = 0;
+            for (int dy = 0; dy < factor; ++dy)
+                for (int dx = 0; dx < factor; ++dx) {
+                    const size_t i =
+                        static_cast<size_t>(y * factor + dy) * big.width + x * factor + dx;
+                    const unsigned a = big.alpha.empty() ? 255 : big.alpha[i];
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += static_cast<unsigned long>(big.rgb[3 * i + c]) * a;
+                    weight += a;
+                }
+            const size_t o = static_cast<size_t>(y) * small.width + x;
+            for (int c = 0; c < 3; ++c)
+                small.rgb[3 * o + c] = weight ? static_cast<uint8_t>(sum[c] / weight) : 0;
+            if (!small.alpha.empty())
+                small.alpha[o] = static_cast<uint8_t>(weight / (factor * factor));
+        }
+    return small;
 }
 
 } // namespace
@@ -253,8 +307,11 @@ bool renderModelPreview(const ModelPreviewOptions& options, SnapshotImage& image
             return false;
     }
 
+    ModelPreviewOptions drawn = options;
+    drawn.width *= options.supersample;
+    drawn.height *= options.supersample;
     OffscreenGlOwner gl;
-    if (!createOffscreenGl(gl.gl, options.width, options.height, &error))
+    if (!createOffscreenGl(gl.gl, drawn.width, drawn.height, &error))
         return false;
     TextureFolder folder;
     if (!folder.create(dataDir, error))
@@ -271,22 +328,30 @@ bool renderModelPreview(const ModelPreviewOptions& options, SnapshotImage& image
     }
 
     // The hex is in view for scale: its top, not the walls below it.
-    Box fit = drawnBox(model), drawn = fit;
+    Box fit = drawnBox(model), all = fit;
     if (options.onHex) {
-        const Box hexBox = drawnBox(hex);
-        drawn.add(hexBox);
+        Box hexBox = drawnBox(hex);
+        if (options.transparent)
+            hexBox.lo[1] = std::max(hexBox.lo[1], -transparentHexDepth);
+        all.add(hexBox);
         if (!hexBox.empty()) {
             const double top[2][3] = {{hexBox.lo[0], 0, hexBox.lo[2]},
                                       {hexBox.hi[0], 0, hexBox.hi[2]}};
             fit.add(top[0]);
             fit.add(top[1]);
+            if (options.transparent) // the whole slab, or the picture cuts it off
+                fit.add(hexBox);
         }
     }
-    const View view = fitView(fit, drawn, options.yaw, options.pitch,
+    const View view = fitView(fit, all, options.yaw, options.pitch,
                               static_cast<double>(options.width) / options.height);
-    drawPreview(view, options, model, options.onHex ? &hex : nullptr);
-    image.width = options.width;
-    image.height = options.height;
+    drawPreview(view, drawn, model, options.onHex ? &hex : nullptr);
+    image.width = drawn.width;
+    image.height = drawn.height;
     image.rgb = readOffscreenGlPixels(gl.gl);
+    if (options.transparent)
+        image.alpha = readCoverage(drawn.width, drawn.height);
+    if (options.supersample > 1)
+        image = shrinkImage(image, options.supersample);
     return true;
 }

@@ -12,10 +12,12 @@ struct ModelPreviewOptions {
     std::string dataDir; // where the model's texture names point; empty: the model's folder
     int width = 800;
     int height = 600;
-    float yaw = 30.0f;   // the model turns this far about the upright axis,
-                         // counter-clockwise seen from above; 0 faces +z
-    float pitch = 25.0f; // how far the camera looks down (negative: up)
-    bool onHex = false;  // stand it on the land hex: dataDir/Hexagon.ms3d with land0.bmp
+    float yaw = 30.0f;        // the model turns this far about the upright axis,
+                              // counter-clockwise seen from above; 0 faces +z
+    float pitch = 25.0f;      // how far the camera looks down (negative: up)
+    bool onHex = false;       // stand it on the land hex: dataDir/Hexagon.ms3d with land0.bmp
+    bool transparent = false; // no background: the image gets alpha
+    int supersample = 1;      // drawn this many times larger, then each block averaged
 };
 
 // Loads the model (and the hex) as the editor does, with its textures from

@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/platform_hooks.h"
 #include "tool_commands.h"
+#include "version_text.h"
 
 #include <cstdio>
 #include <cstring>
@@ -28,7 +29,8 @@ void printUsage(std::FILE* out) {
     std::fprintf(out, "usage: quillmark-tool COMMAND [ARGS...]\n\ncommands:\n");
     for (const Command& command : commands)
         std::fprintf(out, "  %-12s %s\n", command.name, command.summary);
-    std::fprintf(out, "\n'quillmark-tool COMMAND --help' describes a command.\n");
+    std::fprintf(out, "\n'quillmark-tool COMMAND --help' describes a command;\n"
+                      "'quillmark-tool --version' prints the version.\n");
 }
 
 } // namespace
@@ -45,6 +47,10 @@ int main(int argc, char** argv) {
     }
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         printUsage(stdout);
+        return 0;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::fputs(versionText("quillmark-tool").c_str(), stdout);
         return 0;
     }
     for (const Command& command : commands)

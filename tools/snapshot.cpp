@@ -65,7 +65,15 @@ bool writePng(const std::string& path, const SnapshotImage& image) {
         const auto* bytes = static_cast<const uint8_t*>(data);
         out.insert(out.end(), bytes, bytes + size);
     };
-    return stbi_write_png_to_func(append, &png, image.width, image.height, 3, image.rgb.data(),
-                                  image.width * 3) != 0 &&
+    std::vector<uint8_t> rgba;
+    const int channels = image.alpha.empty() ? 3 : 4;
+    if (channels == 4)
+        for (size_t i = 0; i < image.alpha.size(); ++i) {
+            rgba.insert(rgba.end(), &image.rgb[3 * i], &image.rgb[3 * i + 3]);
+            rgba.push_back(image.alpha[i]);
+        }
+    return stbi_write_png_to_func(append, &png, image.width, image.height, channels,
+                                  channels == 4 ? rgba.data() : image.rgb.data(),
+                                  image.width * channels) != 0 &&
            writeFileAtomically(path, png.data(), png.size());
 }

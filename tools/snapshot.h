@@ -21,7 +21,8 @@ struct SnapshotOptions {
 struct SnapshotImage {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> rgb; // top row first
+    std::vector<uint8_t> rgb;   // top row first
+    std::vector<uint8_t> alpha; // one per pixel, same order; empty when opaque
 };
 
 // Loads the asset set from the game folder, initialises the scene, settles
@@ -30,5 +31,5 @@ struct SnapshotImage {
 // (a model that fails gives the program's own message).
 bool renderSnapshot(const SnapshotOptions& options, SnapshotImage& image, std::string& error);
 
-// Writes an RGB image, top row first, as a PNG file.
+// Writes the image, top row first, as a PNG file (RGBA when it has alpha).
 bool writePng(const std::string& path, const SnapshotImage& image);

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -34,7 +36,8 @@ const char* const bmpImportUsage =
     "\n"
     "The picture is read in a process of its own: a crash, or a file that wants\n"
     "more memory or time than the limits above, ends that reader and is reported.\n"
-    "OUT.bmp is replaced whole, or left as it was when IN cannot be read.\n"
+    "OUT.bmp is replaced whole, or left as it was when IN cannot be read. It may\n"
+    "be /dev/stdout (into a pipe): the report then goes to standard error.\n"
     "Exit status: 0 written, 1 refused, 2 bad arguments.\n";
 
 // In the reader's child: the picture at `path` as the BMP to write (`size`
@@ -58,6 +61,15 @@ int usageError(const std::string& message) {
     std::fprintf(stderr, "quillmark-tool bmp import: %s\n\n", message.c_str());
     std::fprintf(stderr, bmpImportUsage, readerLimitsHelp);
     return 2;
+}
+
+// Whether `path` is this process's standard output (/dev/stdout into a pipe):
+// the report then goes to standard error, not after the picture.
+bool isStandardOutput(const std::string& path) {
+    struct stat out {
+    }, target{};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && ::stat(path.c_str(), &target) == 0 &&
+           out.st_dev == target.st_dev && out.st_ino == target.st_ino;
 }
 
 } // namespace
@@ -118,7 +130,8 @@ int runBmpImport(int argc, char** argv) {
                      std::strerror(errno));
         return 1;
     }
-    std::printf("wrote %s: %d x %d (from %d x %d)\n", paths[1].c_str(), image.width, image.height,
-                sourceWidth, sourceHeight);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    std::FILE* report = isStandardOutput(paths[1]) ? stderr : stdout;
+    std::fprintf(report, "wrote %s: %d x %d (from %d x %d)\n", paths[1].c_str(), image.width,
+                 image.height, sourceWidth, sourceHeight);
+    return std::fflush(report) == 0 ? 0 : 1;
 }

@@ -17,6 +17,9 @@ const char* const makeAssetsUsage =
     "when DIR has none yet, so an edited map is never replaced; everything else\n"
     "is written anew. Every run writes the same bytes.\n"
     "\n"
+    "A game folder that the quillmark launcher keeps (its data/ holds\n"
+    ".quillmark-defaults) is refused: the launcher updates its defaults itself.\n"
+    "\n"
     "  --quiet  print nothing but errors\n";
 
 } // namespace

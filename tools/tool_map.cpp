@@ -32,7 +32,8 @@ const char* const mapUsage =
     "        prints with its bits, as nan(0x7fc00001).\n"
     "import  reads such text from TEXT ('-' for standard input) and writes the\n"
     "        2,640-byte map file FILE. The file is replaced atomically, and left\n"
-    "        untouched when the text has an error or is over 1 MiB.\n"
+    "        untouched when the text has an error or is over 1 MiB. FILE may be\n"
+    "        /dev/stdout (into a pipe).\n"
     "check   lists each value the editor would draw or edit otherwise than its\n"
     "        plain meaning, one line each (row R column C LAYER VALUE: reason):\n"
     "        values not finite, heights not one of 0, 0.5, ..., 3, water not a\n"
@@ -173,10 +174,12 @@ int importMap(const char* textPath, const char* mapPath) {
                      error.c_str(), mapPath);
         return 1;
     }
-    map.loadState = MapLoadState::loaded;
     if (!lockAgainstEditor("import", mapPath))
         return 1;
-    if (!saveMapTo(map, mapPath)) {
+    // Unlike the editor's save, the new map may go to a pipe (/dev/stdout).
+    uint8_t bytes[mapFileSize];
+    encodeMapBytes(map, bytes);
+    if (!writeFileAtomically(mapPath, bytes, sizeof bytes)) {
         std::fprintf(stderr, "quillmark-tool map import: cannot write %s: %s\n", mapPath,
                      std::strerror(errno));
         return 1;

@@ -5,6 +5,7 @@
 #include "tool_arguments.h"
 #include "tool_commands.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,10 @@ const char* const previewUsage =
     "               above) (default 25)\n"
     "  --on-hex     stand the model on the land hex, DIR/Hexagon.ms3d with\n"
     "               land0.bmp, as on a hex of height 0, for scale\n"
+    "  --transparent  no background: the picture gets an alpha channel, and\n"
+    "               the hex of --on-hex is cut to a slab half a unit deep\n"
+    "  --smooth N   draw N times larger (2 to 8) and average down, for smooth\n"
+    "               edges; the larger picture must stay within 8192\n"
     "  -o OUT.png   where to write the picture (required)\n"
     "\n"
     "A model the editor would refuse is reported with the reason, and the exit\n"
@@ -59,8 +64,10 @@ int runModelPreview(int argc, char** argv) {
             return 0;
         } else if (arg == "--on-hex") {
             options.onHex = true;
+        } else if (arg == "--transparent") {
+            options.transparent = true;
         } else if (!hasValue && (arg == "--data" || arg == "--size" || arg == "--yaw" ||
-                                 arg == "--pitch" || arg == "-o")) {
+                                 arg == "--pitch" || arg == "--smooth" || arg == "-o")) {
             return fail(arg + " needs a value");
         } else if (arg == "--data") {
             options.dataDir = argv[++i];
@@ -70,6 +77,10 @@ int runModelPreview(int argc, char** argv) {
             if (!parsePictureSize(argv[++i], options.width, options.height))
                 return fail("--size wants WIDTHxHEIGHT, each 1 to 8192, not '" +
                             std::string(argv[i]) + "'");
+        } else if (arg == "--smooth") {
+            if (!parseIntArgument(argv[++i], options.supersample) || options.supersample < 2 ||
+                options.supersample > 8)
+                return fail("--smooth wants 2 to 8, not '" + std::string(argv[i]) + "'");
         } else if (arg == "--yaw") {
             if (!parseAngle(argv[++i], 360.0f, options.yaw))
                 return fail("--yaw wants degrees from -360 to 360, not '" + std::string(argv[i]) +
@@ -90,6 +101,9 @@ int runModelPreview(int argc, char** argv) {
         return fail("which model? FILE.ms3d is required");
     if (out.empty())
         return fail("-o OUT.png is required");
+    if (std::max(options.width, options.height) * options.supersample > maxPictureSide)
+        return fail("--smooth " + std::to_string(options.supersample) + " makes the picture " +
+                    "larger than " + std::to_string(maxPictureSide) + " pixels a side");
 
     SnapshotImage image;
     std::string error;

@@ -63,5 +63,6 @@ bool saveMapTo(const HexMap& map, const std::string& path) {
     }
     uint8_t bytes[mapFileSize];
     encodeMapBytes(map, bytes);
-    return writeFileAtomically(path, bytes, sizeof bytes);
+    // A map is a file: a save never goes to a pipe or a device at its place.
+    return writeRegularFileAtomically(path, bytes, sizeof bytes);
 }

@@ -31,8 +31,9 @@ void encodeMapBytes(const HexMap& map, uint8_t out[mapFileSize]);
 // errno in loadError. A short or long file counts as read.
 void loadMapFrom(HexMap& map, const std::string& path);
 
-// Writes the map to the file (see writeFileAtomically). Refused (false, file
-// untouched) unless the map was loaded: errno is the load's error when the
+// Writes the map to the file (see writeRegularFileAtomically: anything but a
+// regular file at `path` is refused). Refused (false, file untouched) unless
+// the map was loaded: errno is the load's error when the
 // file was unreadable, EPERM before the load step. False too when the write
 // fails, errno saying why.
 bool saveMapTo(const HexMap& map, const std::string& path);

@@ -79,7 +79,8 @@ void updateMapRecovery(MapRecovery& recovery, const HexMap& map) {
     }
     if (recovery.copyExists && std::memcmp(bytes, recovery.copyBytes, sizeof bytes) == 0)
         return;
-    if (!writeFileAtomically(recovery.copyPath, bytes, sizeof bytes, recovery.mode)) {
+    // A copy of the map is a file too: never a pipe or device at its name.
+    if (!writeRegularFileAtomically(recovery.copyPath, bytes, sizeof bytes, recovery.mode)) {
         if (!recovery.failureSaid)
             std::fprintf(stderr, "quillmark: cannot keep the recovery copy %s: %s\n",
                          recovery.copyPath.c_str(), std::strerror(errno));

@@ -49,10 +49,15 @@ void showSystemMessage(const std::string& caption, const std::string& text, Mess
     const std::string line = formatMessageLine(caption, text);
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);
+    // A refusal leaves the stderr line as the user's only notice.
+    showMessageWindow(caption, text, icon);
+}
+
+bool showMessageWindow(const std::string& caption, const std::string& text, MessageIcon icon) {
     if (!videoHasDisplay())
-        return;
+        return false;
     const Uint32 flags =
         icon == MessageIcon::error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-    // A refusal leaves the stderr line as the user's only notice.
-    SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), SDL_GetKeyboardFocus());
+    return SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), SDL_GetKeyboardFocus()) ==
+           0;
 }

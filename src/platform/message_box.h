@@ -18,6 +18,10 @@ void showMessageBox(const std::string& caption, const std::string& text, Message
 // blocks.
 void showSystemMessage(const std::string& caption, const std::string& text, MessageIcon icon);
 
+// The box alone, with no stderr line: false when there is no display to show
+// it on or the box could not be shown.
+bool showMessageWindow(const std::string& caption, const std::string& text, MessageIcon icon);
+
 // The one stderr line written for a message: "caption: text", line breaks in
 // the text turned into spaces and trailing ones dropped.
 std::string formatMessageLine(const std::string& caption, const std::string& text);

@@ -14,6 +14,9 @@ struct PlatformHooks {
     // write(2), for every file writeFileAtomically replaces: a test makes a
     // save fail part-way.
     ssize_t (*writeFile)(int fd, const void* data, size_t size);
+    // open(2) with O_CREAT, for every file writeFileAtomically creates: a
+    // test sees the mode a new file starts with, before anything narrows it.
+    int (*createFile)(const char* path, int flags, mode_t mode);
     // What showMessageBox does (showSystemMessage): nothing may wait on a box
     // in a test.
     void (*showMessage)(const std::string& caption, const std::string& text, MessageIcon icon);

@@ -115,12 +115,15 @@ int runProgram() {
 
     stopPeriodicTimer(tickTimer);
     destroyGlWindow();
+    // The map is saved (or kept in its copy): another editor may have it now.
+    // Released before the report, since a box may be shown by a child process
+    // that would hold the lock on after this one is gone.
+    releaseFileLock(mapLock);
 
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - startTime).count();
     char text[1000];
     std::snprintf(text, sizeof text, "FPS: %f", static_cast<double>(frameCount) / elapsed);
     showMessageBox("FRAMERATE TEST", text, MessageIcon::information);
-    releaseFileLock(mapLock);
     return lastCode;
 }

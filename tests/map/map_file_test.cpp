@@ -14,10 +14,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -493,4 +495,60 @@ TEST_F(MapFileAsUserTest, WhereTheFolderRefusesAReplacementTheMapIsWrittenInPlac
         EXPECT_EQ(filesInDir(fs::path(maps[i]).parent_path()),
                   std::vector<std::string>{"quillmark.map"});
     }
+}
+
+TEST_F(MapFileTest, ASaveDoesWhatAPlainWriteWouldAtomicallyWhereItCan) {
+    // A second hard link gets the new map too.
+    writeBytes(randomBytes(mapFileSize, 12));
+    const std::string otherName = (dir / "other-name.map").string();
+    ASSERT_EQ(::link(path.c_str(), otherName.c_str()), 0);
+    ASSERT_TRUE(saveMapTo(loadedMap(path, 2.5f), path));
+    EXPECT_EQ(savedEdit(otherName), 2.5f);
+    fs::remove(otherName);
+
+    // With one name the file is replaced, keeping its user attribute (where
+    // the file system has them), and the new file never starts more open.
+    ::chmod(path.c_str(), 0640);
+    const bool attributes = ::setxattr(path.c_str(), "user.quillmark", "kept", 4, 0) == 0;
+    static mode_t createdModes = 0;
+    const HookSwap<decltype(PlatformHooks::createFile)> recording(
+        platformHooks.createFile, [](const char* file, int flags, mode_t mode) {
+            createdModes |= mode;
+            return ::open(file, flags, mode);
+        });
+    const ino_t before = statOf(path).st_ino;
+    ASSERT_TRUE(saveMapTo(loadedMap(path, 1.5f), path));
+    EXPECT_NE(statOf(path).st_ino, before);
+    EXPECT_EQ(createdModes, 0600u);
+    EXPECT_TRUE(!attributes || ::getxattr(path.c_str(), "user.quillmark", nullptr, 0) == 4);
+
+    // A name as long as a folder allows, created and replaced.
+    const std::string longName = (dir / std::string(250, 'm')).string();
+    EXPECT_TRUE(saveMapTo(loadedMap(longName, 1.0f), longName) &&
+                saveMapTo(loadedMap(longName, 1.0f), longName));
+
+    // The end of a dangling link goes again when its write fails.
+    fs::create_symlink("made-by-link.map", dir / "dangling.map");
+    bytesBeforeFailure = 100;
+    EXPECT_FALSE(saveThroughFailingWrite(loadedMap(path, 1.0f), (dir / "dangling.map").string()));
+    EXPECT_EQ(filesInDir(),
+              (std::vector<std::string>{"dangling.map", std::string(250, 'm'), "quillmark.map"}));
+}
+
+TEST_F(MapFileAsUserTest, ALinkAnotherUserPlantedInAStickyFolderIsNotFollowed) {
+    // Root is the victim here, nobody the one who plants the link.
+    if (!asRoot || readFileText("/proc/sys/fs/protected_symlinks") != "1\n")
+        GTEST_SKIP() << "needs root and fs.protected_symlinks = 1";
+    const fs::path sticky = makeFolder("sticky");
+    ::chmod(sticky.c_str(), 01777);
+    const std::string planted = (sticky / "quillmark.map").string();
+    writeBytes(randomBytes(mapFileSize, 15));
+    EXPECT_EQ(asUser([&](std::string& notes) {
+                  check(notes, ::symlink(path.c_str(), planted.c_str()) == 0, "cannot plant");
+              }),
+              "");
+    HexMap map; // not loaded through the link, which would refuse the save by itself
+    map.loadState = MapLoadState::loaded;
+    EXPECT_FALSE(saveMapTo(map, planted));
+    EXPECT_EQ(readBytes(), randomBytes(mapFileSize, 15));
 }

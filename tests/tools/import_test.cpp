@@ -592,6 +592,10 @@ TEST(BmpImport, PngAndJpegKeepTheirTopRowOnTop) {
     const fs::path bmp = dir.path() / "picture.bmp";
     ASSERT_EQ(runTool("bmp import " + shellQuote(png) + " " + shellQuote(bmp.string())).status, 0);
     expectTexture(decodeBmp(bmp), 64, 16);
+    // Into a pipe, the report on stderr instead of after the picture.
+    const CommandResult piped = runTool("bmp import " + shellQuote(png) + " /dev/stdout | cat");
+    EXPECT_TRUE(piped.out == readFileText(bmp));
+    EXPECT_NE(piped.err.find("wrote /dev/stdout: 64 x 16"), std::string::npos) << piped.err;
 
     const Picture picture = redOverBlue(30, 30);
     const std::string jpeg = (dir.path() / "picture.jpg").string();

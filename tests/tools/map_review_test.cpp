@@ -120,6 +120,22 @@ TEST(MapDiff, ShowsEveryValueWhoseBitsDiffer) {
     EXPECT_EQ(runTool("map diff " + a + " " + (scratch.path() / "absent.map").string()).status, 2);
 }
 
+TEST(MapSet, WritesThroughAFileMountedOverTheMap) {
+    // As containers do: no rename can replace a mount point (EBUSY).
+    if (runShell("unshare -m true 2>/dev/null") != 0)
+        GTEST_SKIP() << "no mount namespace to be had";
+    const ScratchDir scratch("set");
+    const std::string source = saveMap(scratch, "source.map", HexMap{});
+    const std::string path = saveMap(scratch, "m.map", HexMap{});
+    EXPECT_EQ(
+        runShell("unshare -m sh -c " +
+                 shellQuote("mount --make-rprivate / && mount --bind " + source + " " + path +
+                            " && " + quillmarkToolPath() + " map set " + path + " 0 0 unit 1")),
+        0);
+    EXPECT_NE(readFileBytes(source), readFileBytes(path));
+    EXPECT_EQ(folderEntries(scratch.path()), (std::vector<std::string>{"m.map", "source.map"}));
+}
+
 TEST(MapSet, ChecksEveryArgumentBeforeWritingAny) {
     const ScratchDir scratch("set");
     const std::string path = saveMap(scratch, "m.map", HexMap{});

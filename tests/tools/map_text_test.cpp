@@ -179,6 +179,12 @@ TEST(MapTool, ExportImportRoundTripsAFileAndRefusesBadText) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readFileText(copy), readFileText(original));
     EXPECT_EQ(fs::file_size(copy), static_cast<uintmax_t>(mapFileSize));
+    // Into a pipe (/dev/stdout leads to pipe:[N]), and into /dev/null.
+    run = runTool("map import " + (dir / "map.txt").string() + " /dev/stdout | cat");
+    EXPECT_EQ(run.out, readFileText(original)) << run.err;
+    run = runTool("map import " + (dir / "map.txt").string() + " /dev/null");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
     // Bad text: error on stderr naming the line, target untouched.
     std::ofstream(dir / "bad.txt") << "height\n1 2 3\n";

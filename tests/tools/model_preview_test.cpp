@@ -144,6 +144,38 @@ TEST(ModelPreview, DrawsTheTexturedModelUprightAndLeavesNothingBehind) {
     EXPECT_TRUE(folderEntries(temporary.path()).empty());
 }
 
+// Without a background, as the icon is drawn: alpha where something is
+// drawn, the hex cut to a slab that fits whole, smoothed edges, an RGBA file.
+TEST(ModelPreview, ATransparentPictureHoldsTheWholeSlabWithSoftEdges) {
+    const ScratchWorkDir work("preview-alpha");
+    writeQuadModel("quad.ms3d");
+    writeTexture("two.bmp", 0xFF0000, 0x0000FF);
+    writeHex(".");
+    ModelPreviewOptions options;
+    options.modelPath = "quad.ms3d";
+    options.width = options.height = 48;
+    options.onHex = options.transparent = true;
+    options.pitch = 35;
+    options.supersample = 4;
+    SnapshotImage image;
+    std::string error;
+    std::vector<std::string> warnings;
+    ASSERT_TRUE(renderModelPreview(options, image, error, warnings)) << error;
+    ASSERT_EQ(image.alpha.size(), 48u * 48u);
+    int opaque = 0, partial = 0, border = 0;
+    for (int i = 0; i < 48 * 48; ++i) {
+        opaque += image.alpha[i] == 255;
+        partial += image.alpha[i] > 0 && image.alpha[i] < 255;
+        border += image.alpha[i] > 0 && (i < 48 || i >= 47 * 48 || i % 48 == 0 || i % 48 == 47);
+    }
+    EXPECT_GT(opaque, 200);
+    EXPECT_GT(partial, 20) << "edges not smoothed";
+    EXPECT_EQ(border, 0) << "the hex runs out of the picture";
+    int width = 0, height = 0, channels = 0;
+    ASSERT_TRUE(writePng("icon.png", image) && stbi_info("icon.png", &width, &height, &channels));
+    EXPECT_EQ(channels, 4);
+}
+
 TEST(ModelPreview, AnImportedModelShowsItsTexture) {
     const ScratchDir dir("preview-import");
     // The same quad as an OBJ file with its picture as a PNG, red above blue.

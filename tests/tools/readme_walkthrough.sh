@@ -1,13 +1,24 @@
 #!/bin/sh
-# Runs the README's "Your own models" walk-through as a reader would, from a
-# folder whose build/ is the build under test, so the README stays true.
+# Runs the README's "Your own models" walk-through as a reader would, with
+# the staged programs on PATH and a scratch HOME whose game folder the
+# launcher has made, so the README stays true.
 # usage: readme_walkthrough.sh README.md BUILD_DIR
 set -eu
 readme=$1
 build=$2
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/quillmark-readme-XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
-ln -s "$build" "$scratch/build"
+
+# The staged tree with a stand-in for the editor: the launcher makes the game
+# folder, and no window is needed.
+cp -r "$build/stage" "$scratch/stage"
+printf '#!/bin/sh\nexit 0\n' >"$scratch/stage/lib/quillmark/quillmark"
+export HOME="$scratch/home" PATH="$scratch/stage/bin:$PATH"
+unset XDG_DATA_HOME
+mkdir "$HOME"
+quillmark
+game=$HOME/.local/share/quillmark
+[ -f "$game/data/quillmark.map" ]
 
 # The section's first indented block, without its indent.
 awk '/^## Your own models/ { inside = 1; next }
@@ -19,10 +30,10 @@ grep -q 'model import' "$scratch/walk.sh" || { echo "no walk-through found in $r
 # Every step must succeed; `map check` succeeds only on a clean map.
 (cd "$scratch" && sh -eu walk.sh)
 
-game=$scratch/mygame
-[ "$(head -c 4 "$game/obelisk.png" | tail -c 3)" = PNG ]
-[ "$(head -c 4 "$game/field.png" | tail -c 3)" = PNG ]
-"$game/quillmark-tool" model info "$game/data/object0011.ms3d" | grep -qx 'triangles 6'
+copy=$HOME/mygame
+[ "$(head -c 4 "$copy/obelisk.png" | tail -c 3)" = PNG ]
+[ "$(head -c 4 "$copy/field.png" | tail -c 3)" = PNG ]
+quillmark-tool model info "$copy/data/object0011.ms3d" | grep -qx 'triangles 6'
 # The game folder the walk-through copied is left as it was.
-[ ! -e "$build/game/data/object0011.ms3d" ]
+[ ! -e "$game/data/object0011.ms3d" ]
 echo "walk-through ran"

@@ -64,6 +64,12 @@ bool makeAssets(const std::string& dir, MakeAssetsResult& result) {
     result = MakeAssetsResult{};
     const std::string data = dir + "/data";
     std::error_code ec;
+    const std::string record = data + "/" + defaultsRecordName;
+    if (std::filesystem::exists(std::filesystem::symlink_status(record, ec))) {
+        result.error = data + " holds " + defaultsRecordName +
+                       ": the quillmark launcher keeps that folder's defaults; nothing was written";
+        return false;
+    }
     std::filesystem::create_directories(data, ec);
     if (ec || !std::filesystem::is_directory(data)) {
         result.error = "cannot create " + data + (ec ? ": " + ec.message() : "");

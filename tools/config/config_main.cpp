@@ -4,9 +4,11 @@
 
 #include "config_dialog.h"
 #include "config_settings.h"
+#include "version_text.h"
 
 #include "platform/dialog/dialog_window.h"
 #include "platform/display_modes.h"
+#include "platform/message_box.h"
 
 #include <cstdio>
 #include <string>
@@ -50,6 +52,12 @@ int main(int argc, char** argv) {
         std::fputs(configUsage().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::fputs(versionText("config.exe").c_str(), stdout);
+        return 0;
+    }
+    if (options.message)
+        return showMessageWindow("Quillmark", *options.message, MessageIcon::error) ? 0 : 1;
 
     DisplaySettings settings;
     SettingsFileInfo info;

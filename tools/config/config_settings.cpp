@@ -107,6 +107,10 @@ bool parseConfigArguments(int argc, const char* const* argv, ConfigOptions& opti
             options.help = true;
             continue;
         }
+        if (argument == "--version") {
+            options.version = true;
+            continue;
+        }
         if (argument == "--force") {
             options.force = true;
             continue;
@@ -127,6 +131,12 @@ bool parseConfigArguments(int argc, const char* const* argv, ConfigOptions& opti
 
         std::string value;
         bool matched = false;
+        if (!takeValue(argc, argv, i, "--message", value, matched, error))
+            return false;
+        if (matched) {
+            options.message = value;
+            continue;
+        }
         if (!takeValue(argc, argv, i, "--resolution", value, matched, error))
             return false;
         if (matched) {
@@ -369,7 +379,10 @@ std::string configUsage() {
            " (keep the display's current rate)\n"
            "  --force            write a fullscreen mode this display does not offer\n"
            "  --show             print the current settings (after any change)\n"
+           "  --message TEXT     only show TEXT in a box titled Quillmark and end (exit\n"
+           "                     status 1 when no box can be shown); nothing is written\n"
            "  --help             print this text\n"
+           "  --version          print the version\n"
            "\n"
            "Without ZKP.cfg, Quillmark itself uses fullscreen, 1024x768, 32 bits, 75 Hz.\n"
            "Exit status 0 on success, 1 when the file cannot be read or written or no\n"

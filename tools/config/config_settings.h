@@ -13,12 +13,16 @@
 
 struct ConfigOptions {
     bool help = false;
+    bool version = false;
     bool show = false;
     bool force = false; // write a fullscreen mode the display does not offer
     std::optional<bool> fullscreen;
     std::optional<int32_t> resolutionIndex;
     std::optional<int32_t> colorDepthIndex;
     std::optional<int32_t> refreshIndex;
+    // --message TEXT: only show TEXT in a box (for the launcher, which has
+    // no window of its own to say why it cannot start).
+    std::optional<std::string> message;
 };
 
 // Table indices for the values a user types: "1024x768", "32", "75" or "keep".

@@ -30,6 +30,14 @@ TEST_F(MakeAssetsTool, WritesTheFolderAndKeepsAMapOnTheSecondRun) {
     EXPECT_NE(run.out.find("data/object0000.ms3d"), std::string::npos);
     EXPECT_NE(run.out.find("kept as it was"), std::string::npos);
     EXPECT_EQ(readFileBytes(root / "game/data/quillmark.map"), (Bytes{1, 2, 3, 4}));
+
+    // A game folder the launcher keeps: refused, and nothing written.
+    std::filesystem::remove(root / "game/data/land0.bmp");
+    writeFileBytes(root / "game/data/.quillmark-defaults", {});
+    run = runTool("make-assets '" + dir + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("launcher keeps"), std::string::npos) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(root / "game/data/land0.bmp"));
 }
 
 TEST_F(MakeAssetsTool, UsageErrorsAndFailuresExitNonZero) {

@@ -185,6 +185,12 @@ TEST(ConfigScript, WithoutDisplayOrOptionsItSaysSoAndWritesNothing) {
         run = runConfig(dir, "", environment);
         EXPECT_NE(run.status, 0) << environment;
         EXPECT_EQ(readFileBytes(dir.settingsFile()), settingsBytes(0, 0, 0, 0)) << environment;
+
+        // A box that cannot be shown says so in the status, for the
+        // launcher to try another way.
+        run = runConfig(dir, "'--message=Quillmark cannot start'", environment);
+        EXPECT_EQ(run.status, 1) << environment;
+        EXPECT_EQ(readFileBytes(dir.settingsFile()), settingsBytes(0, 0, 0, 0)) << environment;
     }
 }
 
