@@ -281,9 +281,9 @@ bool sameIgnoringCase(const std::string& a, const std::string& b) {
            });
 }
 
-// `relative` below `base`, each name in it matched without regard to letter
-// case: of several matches the first in sorted order, and `several` set.
-// Empty when a name matches nothing.
+// `relative` below the folder `at`, each name in it matched without regard
+// to letter case: of several matches the first in sorted order, and
+// `several` set. Empty when a name matches nothing.
 fs::path matchIgnoringCase(fs::path at, const fs::path& relative, bool& several) {
     for (const fs::path& part : relative) {
         const std::string name = part.string();

@@ -12,7 +12,8 @@ namespace {
 
 const char* const modelImportUsage =
     "usage: quillmark-tool model import IN OUT.ms3d [--height H] [--up AXIS]\n"
-    "                                   [--turn DEG] [--max-memory MIB] [--max-seconds S]\n"
+    "                                   [--turn DEG] [--max-memory MIB]\n"
+    "                                   [--max-seconds S]\n"
     "\n"
     "Reads the model IN in any format Assimp reads (OBJ, glTF 2.0 / GLB, FBX,\n"
     "Collada, ...) and writes it as the MS3D file OUT.ms3d that the editor draws.\n"
