@@ -7,9 +7,14 @@ set -eu
 cd "$(dirname "$0")/.."
 
 sh scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# A build folder of its own, without the tests: nothing of them (such as the
+# reader's fault injection) goes into what users install.
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF \
+    -DQUILLMARK_BENCH=OFF >/dev/null
 # What is installed, not the tests.
-cmake --build build -j"$(nproc 2>/dev/null || echo 2)" --target install_files
-rm -f build/quillmark_*.deb
-(cd build && cpack -G DEB >/dev/null)
+cmake --build build-package -j"$(nproc 2>/dev/null || echo 2)" --target install_files
+mkdir -p build
+rm -f build-package/quillmark_*.deb build/quillmark_*.deb
+(cd build-package && cpack -G DEB >/dev/null)
+cp build-package/quillmark_*.deb build/
 ls build/quillmark_*.deb
