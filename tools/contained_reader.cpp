@@ -1,36 +1,18 @@
 #include "contained_reader.h"
 
 #include "platform/byte_io.h"
+#include "platform/file_kind.h"
 
 #include <algorithm>
 #include <cctype>
-#include <csignal>
-#include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 #include <vector>
 
-namespace {
+ReaderChildHooks readerChildHooks;
 
-#ifdef QUILLMARK_TEST_FAULTS
-// Test builds only: the containment tests make the reader misbehave on
-// purpose, as a broken file would.
-void injectTestFault() {
-    const char* fault = std::getenv("QUILLMARK_TEST_READER_FAULT");
-    if (fault == nullptr)
-        return;
-    if (std::strcmp(fault, "crash") == 0)
-        std::raise(SIGSEGV);
-    if (std::strcmp(fault, "memory") == 0)
-        for (std::vector<char*> kept;;)
-            kept.push_back(new char[64 << 20]);
-    if (std::strcmp(fault, "spin") == 0)
-        for (volatile unsigned long n = 0;; n = n + 1) {
-        }
-}
-#else
-void injectTestFault() {}
-#endif
+namespace {
 
 std::string signalName(int signal) {
     std::string name = ::strsignal(signal);
@@ -49,7 +31,21 @@ ContainmentLimits defaultReaderLimits() {
         limits.maxMemoryBytes =
             std::min(limits.maxMemoryBytes, uint64_t(pages) * uint64_t(pageSize) / 2);
     limits.maxCpuSeconds = defaultReaderSeconds;
+    limits.maxWallSeconds = defaultReaderSeconds;
     return limits;
+}
+
+bool checkReaderInput(const std::string& path, std::string& error) {
+    errno = 0;
+    const FileKind kind = fileKindOf(path.c_str());
+    if (kind == FileKind::regular)
+        return true;
+    error =
+        "cannot read " + path + ": " +
+        (kind != FileKind::missing ? std::string("it is ") + describeFileKind(kind) + ", not a file"
+         : errno == ENOENT         ? std::string("no such file")
+                                   : std::string(std::strerror(errno)));
+    return false;
 }
 
 bool runContainedReader(const char* reader, const ContainmentLimits& limits,
@@ -57,7 +53,8 @@ bool runContainedReader(const char* reader, const ContainmentLimits& limits,
                         std::vector<uint8_t>& bytes, std::string& error) {
     ContainedOutcome outcome = runContained(
         [&](std::vector<uint8_t>& made) {
-            injectTestFault();
+            if (readerChildHooks.enterChild != nullptr)
+                readerChildHooks.enterChild(reader);
             read(made);
         },
         limits);
@@ -74,8 +71,10 @@ bool runContainedReader(const char* reader, const ContainmentLimits& limits,
                 " MiB (--max-memory raises it)";
         break;
     case ContainedEnd::outOfTime:
-        error = the + " took more than " + std::to_string(limits.maxCpuSeconds) +
-                " s (--max-seconds raises it)";
+        error =
+            the + " took more than " +
+            std::to_string(outcome.pastDeadline ? limits.maxWallSeconds : limits.maxCpuSeconds) +
+            " s (--max-seconds raises it)";
         break;
     case ContainedEnd::failed:
         error = outcome.exitStatus == 0

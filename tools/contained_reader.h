@@ -14,8 +14,21 @@ constexpr unsigned defaultReaderMiB = 2048;
 constexpr unsigned defaultReaderSeconds = 60;
 
 // defaultReaderMiB, or half of the physical memory where that is less, and
-// defaultReaderSeconds of CPU time.
+// defaultReaderSeconds, of CPU time and of wall-clock time.
 ContainmentLimits defaultReaderLimits();
+
+// What a reader's child runs before the read, told which reader it is ("the
+// picture reader"). The tool leaves them empty; only test programs set them,
+// to make the reader misbehave as a hostile file would.
+struct ReaderChildHooks {
+    void (*enterChild)(const char* reader) = nullptr;
+};
+extern ReaderChildHooks readerChildHooks;
+
+// True when `path` names a regular file (or a link to one); false with
+// "cannot read PATH: it is a FIFO, not a file" or the like in `error`, so
+// that no reader is handed what it would wait on for ever.
+bool checkReaderInput(const std::string& path, std::string& error);
 
 // Runs `read` contained under `limits`. True with what it made in `bytes`;
 // false with why not in `error`, naming the `reader` ("the model reader

@@ -1,6 +1,7 @@
 #include "image_import.h"
 
 #include "bmp_writer.h"
+#include "platform/contained_run.h"
 #include "platform/mapped_file.h"
 
 #include <stb/stb_image.h>
@@ -11,6 +12,24 @@
 #include <cstring>
 #include <memory>
 
+namespace {
+
+// Why stb_image last failed; some of its failures set no reason.
+std::string stbFailure() {
+    const char* reason = stbi_failure_reason();
+    return reason != nullptr ? reason : "no reason given";
+}
+
+// stb_image's malloc failing at the reader's memory limit ends the reader as
+// out of memory. Its failure reason does not always say so (its inflater
+// sets none), but malloc's errno does.
+void endIfStbOutOfMemory() {
+    if (errno == ENOMEM || stbFailure() == "outofmem")
+        endContainedIfOutOfMemory();
+}
+
+} // namespace
+
 bool decodePicture(const uint8_t* bytes, size_t size, Picture& out, std::string& error) {
     if (size > static_cast<size_t>(INT_MAX)) {
         error = "too large to be a picture";
@@ -18,8 +37,10 @@ bool decodePicture(const uint8_t* bytes, size_t size, Picture& out, std::string&
     }
     const int length = static_cast<int>(size);
     int width = 0, height = 0, channels = 0;
+    errno = 0;
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
-        error = std::string("not a picture stb_image reads (") + stbi_failure_reason() + ")";
+        endIfStbOutOfMemory();
+        error = "not a picture stb_image reads (" + stbFailure() + ")";
         return false;
     }
     if (width > maxSourcePictureSide || height > maxSourcePictureSide) {
@@ -27,10 +48,12 @@ bool decodePicture(const uint8_t* bytes, size_t size, Picture& out, std::string&
                 " pixels; at most " + std::to_string(maxSourcePictureSide) + " a side is read";
         return false;
     }
+    errno = 0;
     std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
         stbi_load_from_memory(bytes, length, &width, &height, &channels, 3), stbi_image_free);
     if (pixels == nullptr) {
-        error = std::string("cannot decode the picture (") + stbi_failure_reason() + ")";
+        endIfStbOutOfMemory();
+        error = "cannot decode the picture (" + stbFailure() + ")";
         return false;
     }
     out.width = width;
@@ -43,6 +66,8 @@ bool readPictureFile(const std::string& path, Picture& out, std::string& error) 
     MappedFile file;
     errno = 0;
     if (!openMappedFile(path.c_str(), file)) {
+        if (errno == ENOMEM) // the mapping, at the reader's memory limit
+            endContainedIfOutOfMemory();
         error = std::string("cannot read ") + path + ": " +
                 (errno != 0 ? std::strerror(errno) : "not a readable file");
         return false;
@@ -74,9 +99,14 @@ Picture resizePicture(const Picture& picture, int width, int height) {
     resized.rgb.resize(static_cast<size_t>(width) * height * 3);
     // Colour pictures are sRGB: filtering in linear light keeps the mix of
     // two colours as bright as it looks.
-    stbir_resize_uint8_srgb(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
-                            resized.rgb.data(), width, height, width * 3, 3,
-                            STBIR_ALPHA_CHANNEL_NONE, 0);
+    if (!stbir_resize_uint8_srgb(picture.rgb.data(), picture.width, picture.height,
+                                 picture.width * 3, resized.rgb.data(), width, height, width * 3, 3,
+                                 STBIR_ALPHA_CHANNEL_NONE, 0)) {
+        // Only its scratch buffer's malloc fails; the black picture left would
+        // pass for the resized one. An empty one encodes to no BMP.
+        endContainedIfOutOfMemory();
+        return Picture();
+    }
     return resized;
 }
 

@@ -697,7 +697,13 @@ void readModel(const std::string& inPath, const fs::path& outPath,
                            aiProcess_GenUVCoords | aiProcess_TransformUVCoords;
     const aiScene* scene = importer.ReadFile(inPath, steps);
     if (scene == nullptr || scene->mRootNode == nullptr) {
-        result.error = "cannot read " + inPath + " as a model: " + importer.GetErrorString();
+        // An allocation that failed where the new handler does not see it
+        // (malloc in a loader, a bad_alloc it caught) is the memory limit's.
+        const std::string why = importer.GetErrorString();
+        if (why.find("bad_alloc") != std::string::npos ||
+            why.find("out of memory") != std::string::npos)
+            endContainedIfOutOfMemory();
+        result.error = "cannot read " + inPath + " as a model: " + why;
         // The check refuses meshes without faces, such as a cloud of points.
         const aiScene* bare = importer.ReadFile(inPath, 0);
         if (bare != nullptr && countPolygons(*bare) == 0)
@@ -965,10 +971,10 @@ bool importModel(const std::string& inPath, const std::string& outPath,
                  const ModelImportOptions& options, ModelImportSummary& summary,
                  std::string& error) {
     summary = ModelImportSummary();
-    std::error_code code;
-    if (!fs::is_regular_file(inPath, code) || !std::ifstream(inPath)) {
-        error = "cannot read " + inPath + ": " +
-                (fs::exists(inPath, code) ? "not a readable file" : "no such file");
+    if (!checkReaderInput(inPath, error))
+        return false;
+    if (!std::ifstream(inPath)) {
+        error = "cannot read " + inPath + ": not a readable file";
         return false;
     }
     const fs::path out(outPath);

@@ -52,12 +52,13 @@ int readReaderLimit(int argc, char** argv, int& i, ContainmentLimits& limits, st
     }
     if (option == "--max-memory")
         limits.maxMemoryBytes = uint64_t(value) << 20;
-    else
-        limits.maxCpuSeconds = static_cast<unsigned>(value);
+    else // both: a reader blocked in a read spends no CPU time
+        limits.maxCpuSeconds = limits.maxWallSeconds = static_cast<unsigned>(value);
     return 1;
 }
 
 const char* const readerLimitsHelp =
     "  --max-memory MIB  memory the reader may take (default 2048, or half of\n"
     "                    the physical memory where that is less)\n"
-    "  --max-seconds S   processor time the reader may take (default 60)\n";
+    "  --max-seconds S   processor time, and time on the clock, the reader may\n"
+    "                    take (default 60)\n";

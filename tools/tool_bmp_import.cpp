@@ -105,6 +105,10 @@ int runBmpImport(int argc, char** argv) {
 
     std::vector<uint8_t> result, bmp;
     std::string error;
+    if (!checkReaderInput(paths[0], error)) {
+        std::fprintf(stderr, "quillmark-tool bmp import: %s; nothing written\n", error.c_str());
+        return 1;
+    }
     if (!runContainedReader(
             "picture reader", limits,
             [&](std::vector<uint8_t>& made) { convertPicture(paths[0], size, made); }, result,

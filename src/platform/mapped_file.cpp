@@ -9,11 +9,13 @@ bool openMappedFile(const char* path, MappedFile& file) {
     file = MappedFile{};
     if (path == nullptr)
         return false;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    // Not blocking on a FIFO's open (which waits for a writer): only a
+    // regular file is mapped.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || info.st_size <= 0 ||
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
         static_cast<unsigned long long>(info.st_size) > SIZE_MAX) {
         ::close(fd);
         return false;

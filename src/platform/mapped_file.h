@@ -11,9 +11,10 @@ struct MappedFile {
     int handle = -1;
 };
 
-// Opens an existing file for reading and maps all of it read-only. False when
-// the file cannot be opened or mapped; an empty file cannot be mapped. On
-// failure nothing stays open and `file` is left empty.
+// Opens an existing regular file for reading and maps all of it read-only.
+// False when the file cannot be opened or mapped; an empty file, or anything
+// but a regular file, cannot be mapped. On failure nothing stays open and
+// `file` is left empty.
 bool openMappedFile(const char* path, MappedFile& file);
 
 // Unmaps the view and closes the file; harmless on an empty record.

@@ -6,6 +6,7 @@
 #include "image_import.h"
 #include "model/mesh_model.h"
 #include "model_import.h"
+#include "platform/contained_run.h"
 #include "platform/platform_hooks.h"
 #include "run_command.h"
 #include "scratch_dir.h"
@@ -14,14 +15,20 @@
 #include <stb/stb_image_write.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -134,6 +141,28 @@ bool mentions(const std::vector<std::string>& lines, const std::string& text) {
     return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
         return line.find(text) != std::string::npos;
     });
+}
+
+// `arguments` run in `dir` by `tool`, by default the one whose reader does
+// what `fault` says (reader_faults.cpp).
+CommandResult runFaulty(const char* fault, const fs::path& dir, const std::string& arguments,
+                        const char* tool = QUILLMARK_FAULTS_TOOL_PATH) {
+    return runCapturing("cd " + shellQuote(dir.string()) + " && QUILLMARK_TEST_READER_FAULT=" +
+                        fault + " timeout 60 " + shellQuote(tool) + " " + arguments);
+}
+
+// The state letter of process `pid` ('Z' a zombie), 0 when there is none;
+// its parent in `parent`.
+char processState(const std::string& pid, long& parent) {
+    if (pid.empty() || !std::isdigit(static_cast<unsigned char>(pid[0])))
+        return 0;
+    const std::string stat = readFileText("/proc/" + pid + "/stat");
+    const size_t name = stat.rfind(')');
+    char state = 0;
+    return name != std::string::npos &&
+                   std::sscanf(stat.c_str() + name + 1, " %c %ld", &state, &parent) == 2
+               ? state
+               : 0;
 }
 
 const char* const wallMtl = "newmtl Painted\nKa 0.1 0.2 0.3\nKd 0.4 0.5 0.6\nKs 0.7 0.8 0.9\n"
@@ -388,10 +417,7 @@ TEST(ModelImport, AReaderThatCrashesRunsAwayOrSpinsEndsAloneAndWritesNothing) {
         cases.push_back({"memory", "model import " + in + " out/m.ms3d --max-memory 512",
                          "needed more than 512 MiB (--max-memory raises it)"});
     for (const Case& run : cases) {
-        const CommandResult result =
-            runCapturing("cd " + shellQuote(dir.path().string()) +
-                         " && QUILLMARK_TEST_READER_FAULT=" + run.fault + " timeout 60 " +
-                         shellQuote(quillmarkToolPath()) + " " + run.arguments);
+        const CommandResult result = runFaulty(run.fault, dir.path(), run.arguments);
         EXPECT_EQ(result.status, 1) << run.arguments;
         const std::string reader =
             run.arguments[0] == 'm' ? "the model reader " : "the picture reader ";
@@ -621,6 +647,94 @@ TEST(BmpImport, PngAndJpegKeepTheirTopRowOnTop) {
                   .status,
               1);
     EXPECT_EQ(readFileBytes(bmp), before);
+}
+
+TEST(ContainedReader, NeitherAnInputNorABlockedReaderKeepsTheToolWaiting) {
+    ScratchDir dir("import");
+    const std::string fifo = (dir.path() / "fifo.png").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const char* command : {"bmp import ", "model import "})
+        for (const auto& [in, kind] : {std::pair(fifo, "a FIFO"), {dir.path(), "a directory"}}) {
+            const CommandResult run = runTool(command + shellQuote(in) + " out");
+            EXPECT_EQ(run.status, 1) << command << in;
+            EXPECT_NE(run.err.find("cannot read " + in + ": it is " + kind + ", not a file"),
+                      std::string::npos)
+                << run.err;
+        }
+
+    // A reader blocked in a read spends no CPU time: the clock ends it.
+    const std::string picture = dir.file("tri.png", pngOf(redOverBlue(4, 4)));
+    const CommandResult blocked =
+        runFaulty("block", dir.path(), "bmp import tri.png out.bmp --max-seconds 1");
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.err.find("the picture reader took more than 1 s (--max-seconds raises it)"),
+              std::string::npos)
+        << blocked.err;
+
+    // Killed while its reader blocks, the tool takes the reader with it.
+    const pid_t tool = ::fork();
+    if (tool == 0) {
+        ::setenv("QUILLMARK_TEST_READER_FAULT", "block", 1);
+        ::execl(QUILLMARK_FAULTS_TOOL_PATH, "quillmark-tool-faults", "bmp", "import",
+                picture.c_str(), fifo.c_str(), nullptr);
+        ::_exit(127);
+    }
+    std::string reader;
+    for (int tries = 0; tries < 1000 && reader.empty(); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+            long parent = 0;
+            if (processState(entry.path().filename(), parent) != 0 && parent == tool)
+                reader = entry.path().filename();
+        }
+    }
+    ::kill(tool, SIGKILL);
+    ::waitpid(tool, nullptr, 0);
+    ASSERT_FALSE(reader.empty()) << "the tool started no reader";
+    long parent = 0;
+    char state = 0;
+    for (int tries = 0; tries < 500 && (state = processState(reader, parent)) != 0 && state != 'Z';
+         ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(state == 0 || state == 'Z') << "reader " << reader << " left in state " << state;
+    if (state != 0 && state != 'Z')
+        ::kill(std::stoi(reader), SIGKILL);
+}
+
+TEST(ContainedReader, EveryMemoryFailureNamesTheLimit) {
+    if (!addressSpaceLimitApplies())
+        GTEST_SKIP() << "a sanitizer build sets no address-space limit to reach";
+    ScratchDir dir("import");
+    const std::string large = shellQuote(dir.file("large.png", pngOf(redOverBlue(4000, 4000))));
+    // Too large to map, yet a hole on disk.
+    const std::string huge = dir.file("huge.png", pngOf(redOverBlue(4, 4)));
+    fs::resize_file(huge, 100 << 20);
+    dir.file("large.mtl", bytesOf("newmtl Painted\nmap_Kd large.png\n"));
+    const std::string model = shellQuote(dir.file(
+        "large.obj", bytesOf("mtllib large.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Painted\n"
+                             "vt 0 0\nvt 1 0\nvt 0 1\nf 1/1 2/2 3/3\n")));
+    const std::string out = shellQuote((dir.path() / "out").string());
+    for (const std::string& arguments : {"bmp import " + large + " " + out + ".bmp",
+                                         "bmp import " + shellQuote(huge) + " " + out + ".bmp",
+                                         "model import " + model + " " + out + ".ms3d"}) {
+        const CommandResult run = runTool(arguments + " --max-memory 60");
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_NE(run.err.find("reader needed more than 60 MiB (--max-memory raises it)"),
+                  std::string::npos)
+            << run.err;
+    }
+}
+
+TEST(ContainedReader, TheOrdinaryToolHoldsNoReaderFault) {
+    ScratchDir dir("import");
+    dir.file("tri.png", pngOf(redOverBlue(4, 4)));
+    const CommandResult run =
+        runFaulty("crash", dir.path(), "bmp import tri.png out.bmp", quillmarkToolPath());
+    EXPECT_EQ(run.status, 0) << run.err;
+    expectTexture(decodeBmp(dir.path() / "out.bmp"), 4, 4);
+    const std::string variable = "QUILLMARK_TEST_READER_FAULT";
+    EXPECT_EQ(readFileText(quillmarkToolPath()).find(variable), std::string::npos);
+    EXPECT_NE(readFileText(QUILLMARK_FAULTS_TOOL_PATH).find(variable), std::string::npos);
 }
 
 } // namespace
