@@ -7,8 +7,8 @@ set -eu
 cd "$(dirname "$0")/.."
 
 sh scripts/install-deps.sh
-# A build folder of its own, without the tests: nothing of them (such as the
-# reader's fault injection) goes into what users install.
+# A build folder of its own, without the tests: nothing of them goes into
+# what users install.
 cmake -S . -B build-package -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMARK_TESTS=OFF \
     -DQUILLMARK_BENCH=OFF >/dev/null
 # What is installed, not the tests.
