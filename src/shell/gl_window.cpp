@@ -86,16 +86,24 @@ void destroyGlWindow() {
     }
     // Only a map that the scene loaded is saved: a creation that failed
     // before that must not replace the stored map with empty layers.
-    if (!mapLoadStepRan())
+    const MapLoadState loaded = mapLoadState();
+    if (loaded == MapLoadState::notRun)
         return;
     const bool saved = saveMapFile();
     const bool kept = settleRecoveryCopy(saved);
-    if (!saved)
-        showMessageBox("Error",
-                       kept ? "Couldn't save the map file data/quillmark.map; your edits are kept "
-                              "in data/quillmark.map.recovery"
-                            : "Couldn't save the map file data/quillmark.map",
-                       MessageIcon::error);
+    if (saved)
+        return;
+    // Edits on a map that could not be read were made on an empty field: a
+    // copy of them put over the map would lose the map itself.
+    const char* text =
+        !kept ? "Couldn't save the map file data/quillmark.map"
+        : loaded == MapLoadState::unreadable
+            ? "Couldn't save the map file data/quillmark.map, which could not be read either. "
+              "Your edits, made on an empty field, are kept in data/quillmark.map.recovery: it "
+              "is not the map and must not replace it"
+            : "Couldn't save the map file data/quillmark.map; your edits are kept in "
+              "data/quillmark.map.recovery";
+    showMessageBox("Error", text, MessageIcon::error);
 }
 
 void windowProc(const PlatformEvent& event) {

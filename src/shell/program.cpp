@@ -24,26 +24,47 @@ namespace {
 
 // Before anything that could read or write the map: a second editor on the
 // same map would save over the first one's edits at its exit. False when
-// another editor holds the map. Where no lock file can be made (a read-only
-// folder) the run goes on without one.
+// another editor holds the map, or when its lock file cannot be used (a link
+// or a file not ours to open: either would let two editors in). Only where
+// no lock file can be made (a read-only folder) does the run go on without.
 bool takeMapLock(FileLock& lock) {
-    if (takeFileLock(mapFilePath, true, lock) != FileLockResult::held)
-        return true;
-    showMessageBox("Error", "This map is already open in another Quillmark window.",
-                   MessageIcon::error);
-    return false;
+    const FileLockResult result = takeFileLock(mapFilePath, true, lock);
+    if (result == FileLockResult::held) {
+        showMessageBox("Error", "This map is already open in another Quillmark window.",
+                       MessageIcon::error);
+        return false;
+    }
+    if (result == FileLockResult::refused) {
+        const std::string why = describeLockRefusal(errno);
+        showMessageBox("Error",
+                       "Couldn't use the map's lock file " + lockFilePathFor(mapFilePath) + " (" +
+                           why +
+                           "), so the map is not opened: another Quillmark window could "
+                           "save over its edits.",
+                       MessageIcon::error);
+        return false;
+    }
+    return true;
 }
 
 // A copy left behind means the last run ended without its save. It is set
 // aside, never applied: the user decides what to take from it. False when
 // it could not be moved: this run must not write over it.
 bool setAsideLeftCopy() {
-    const LeftCopy left = setAsideEarlierCopy(mapRecoveryPath, mapRecoveredPath);
+    std::string setAside;
+    const LeftCopy left = setAsideEarlierCopy(mapRecoveryPath, mapRecoveredPath, setAside);
     if (left == LeftCopy::none)
         return true;
+    if (left == LeftCopy::notACopy) {
+        std::fprintf(stderr,
+                     "quillmark: %s is not a file the editor made, and is left alone; this run "
+                     "keeps no recovery copy\n",
+                     mapRecoveryPath);
+        return false;
+    }
     showMessageBox("Recovery",
-                   std::string("The last run ended before it could save. Its edits are kept in ") +
-                       (left == LeftCopy::renamed ? mapRecoveredPath : mapRecoveryPath) + ".",
+                   "The last run ended before it could save. Its edits are kept in " +
+                       (left == LeftCopy::renamed ? setAside : std::string(mapRecoveryPath)) + ".",
                    MessageIcon::information);
     return left == LeftCopy::renamed;
 }
