@@ -46,10 +46,12 @@ user_owns "$work/home" "$work/xdg"
 start_xvfb
 
 # Runs the installed launcher as the user until its window shows, types the
-# keys given, then Escape, and dismisses the frame-rate report.
+# keys given, then Escape, and dismisses the frame-rate report. It starts in
+# the folder `from`, with the variables in `extra` and the options in `launch`.
+from=$work extra=() launch=()
 run_editor() {
-    as_user env HOME="$work/home" XDG_DATA_HOME="$work/xdg" "$prefix/bin/quillmark" \
-        >/dev/null 2>"$work/stderr" &
+    as_user env -C "$from" HOME="$work/home" XDG_DATA_HOME="$work/xdg" "${extra[@]}" \
+        "$prefix/bin/quillmark" "${launch[@]}" >/dev/null 2>"$work/stderr" &
     launcher_pid=$!
     local window key
     window=$(window_id) || fail "no window; stderr: $(cat "$work/stderr")"
@@ -64,10 +66,10 @@ run_editor() {
     [ "$status" = 27 ] || fail "the editor ended with $status; stderr: $(cat "$work/stderr")"
 }
 same() { cmp -s "$1" "$2" || fail "$3"; }
-edit_kept() {
-    [ "$("$tool" map diff "$installed/quillmark.map" "$game/data/quillmark.map")" = \
-        "row 7 column 5 water: 2 -> 3
-1 difference" ] || fail "$1: $("$tool" map diff "$installed/quillmark.map" "$game/data/quillmark.map")"
+edit_kept() { # MESSAGE [MAP]
+    local map=${2:-$game/data/quillmark.map}
+    [ "$("$tool" map diff "$installed/quillmark.map" "$map")" = "row 7 column 5 water: 2 -> 3
+1 difference" ] || fail "$1: $("$tool" map diff "$installed/quillmark.map" "$map")"
 }
 
 # The first run makes data/ with the defaults and the sample map; an edit
@@ -92,7 +94,21 @@ as_user cp "$game/data/land3.bmp" "$game/data/land0.bmp"
 as_user rm "$game/data/guy0003.ms3d"
 cp "$installed/land4.bmp" "$installed/land0.bmp"
 cp "$installed/land2.bmp" "$installed/land1.bmp"
+# Links at the temporary names an earlier launcher took from its PID, planted
+# for the next few hundred: neither the restore nor the record follows one.
+echo "not for the launcher" >"$work/victim"
+cp "$work/victim" "$work/victim-before"
+user_owns "$work/victim"
+# (By one process, perl's, so planting uses up no PIDs.)
+perl -e 'symlink $ARGV[0], "$ARGV[1]/.quillmark-new.$_" for $ARGV[2] .. $ARGV[2] + 400' \
+    "$work/victim" "$game/data" "$(($(cat /proc/sys/kernel/ns_last_pid) + 1))"
 run_editor
+rm -f "$game/data"/.quillmark-new.*
+same "$work/victim" "$work/victim-before" "the launcher wrote through a planted link"
+[ -f "$game/data/guy0003.ms3d" ] && [ ! -L "$game/data/guy0003.ms3d" ] &&
+    [ ! -L "$game/data/.quillmark-defaults" ] || fail "a planted link took a default's place"
+[ "$(stat -c %a "$game/data/guy0003.ms3d")" = "$(printf %o $((0666 & ~0$(umask))))" ] ||
+    fail "the restored default's mode is not a plain copy's"
 edit_kept "the second run lost the edited map"
 same "$game/data/object0011.ms3d" "$installed/object0003.ms3d" "the user's object0011.ms3d changed"
 same "$game/data/land0.bmp" "$installed/land3.bmp" "the user's land0.bmp was replaced"
@@ -100,6 +116,18 @@ same "$game/data/guy0003.ms3d" "$installed/guy0003.ms3d" "the deleted guy0003.ms
 same "$game/data/land1.bmp" "$installed/land2.bmp" "the unchanged land1.bmp was not updated"
 grep -qx "$(sha256sum <"$installed/land2.bmp" | cut -d' ' -f1)  land1.bmp" \
     "$game/data/.quillmark-defaults" || fail "the update of land1.bmp is not recorded"
+
+# CDPATH naming a folder that holds a g/ of its own: --game-dir g is still
+# ./g, where the editor runs and saves.
+mkdir -p "$work/here/g" "$work/elsewhere/g"
+cp "$game/ZKP.cfg" "$work/here/g/"
+cp "$game/ZKP.cfg" "$work/elsewhere/g/"
+user_owns "$work/here" "$work/elsewhere"
+from=$work/here extra=(CDPATH="$work/elsewhere") launch=(--game-dir g)
+run_editor Scroll_Lock w
+from=$work extra=() launch=()
+edit_kept "the edit was not saved in ./g" "$work/here/g/data/quillmark.map"
+[ ! -e "$work/elsewhere/g/data" ] || fail "the CDPATH folder's g was used"
 
 # A home the user cannot write, no XDG_DATA_HOME: the reason on stderr, exit
 # 1, no editor; started from a menu (stderr no terminal, a display) in a box.
