@@ -1,8 +1,8 @@
 #pragma once
 // A copy of the map beside the map file while the map holds edits the file
 // does not, so that a run that ends without its save (a crash, the
-// out-of-memory killer, a display that went away) loses at most the last
-// moments of work. A run that saves removes it again.
+// out-of-memory killer, a power cut) loses at most the last moments of
+// work. A run that saves removes it again.
 
 #include "map/editor_tick.h"
 #include "map/hex_map.h"

@@ -11,6 +11,7 @@
 #include "shell/gl_window.h"
 #include "shell/program_state.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -71,11 +72,41 @@ bool setAsideLeftCopy() {
 
 } // namespace
 
+namespace {
+
+// What the end after a lost display finds: the timer it stops first, and
+// whether the run's own end has saved already (the lock may be another
+// editor's by then).
+PeriodicTimer* runningTickTimer = nullptr;
+enum class RunEnd { notYet, saved, notSaved };
+std::atomic<RunEnd> runEnd{RunEnd::notYet};
+
+// The display went away: the same save as any other end, on the thread whose
+// display call failed, the main one, which holds the scene lock across no
+// display call. Nothing of the window or GL is touched: the connection is
+// dead. The exit status: 0 when the map is saved, 1 otherwise.
+int endOnLostDisplay() {
+    const RunEnd end = runEnd.load();
+    if (end != RunEnd::notYet)
+        return end == RunEnd::saved ? 0 : 1;
+    std::fputs("quillmark: the display went away; saving the map\n", stderr);
+    // No tick may change the map between the save and the copy's settling.
+    PeriodicTimer* timer = runningTickTimer;
+    runningTickTimer = nullptr;
+    stopPeriodicTimer(timer);
+    return saveMapAtEnd(false) ? 0 : 1;
+}
+
+} // namespace
+
 int runProgram() {
     quitRequested.store(0);
-    // A closed terminal or pipe must not end the run before the save.
+    // A closed terminal or pipe must not end the run before the save, and
+    // neither must a lost display.
     catchHangup();
     ignoreBrokenPipe();
+    runEnd.store(RunEnd::notYet);
+    setDisplayLostHandler(endOnLostDisplay);
 
     FileLock mapLock;
     if (!takeMapLock(mapLock))
@@ -106,6 +137,7 @@ int runProgram() {
     const auto startTime = std::chrono::steady_clock::now();
     int32_t frameCount = 0;
     PeriodicTimer* tickTimer = startPeriodicTimer(1000, tickTimerProc);
+    runningTickTimer = tickTimer;
     if (tickTimer == nullptr) {
         // The run goes on without ticks: the window still draws, and a close
         // request still ends it with the map saved.
@@ -134,8 +166,9 @@ int runProgram() {
         ++frameCount;
     }
 
+    runningTickTimer = nullptr;
     stopPeriodicTimer(tickTimer);
-    destroyGlWindow();
+    runEnd.store(destroyGlWindow() ? RunEnd::saved : RunEnd::notSaved);
     // The map is saved (or kept in its copy): another editor may have it now.
     // Released before the report, since a box may be shown by a child process
     // that would hold the lock on after this one is gone.
