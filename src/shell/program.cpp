@@ -70,10 +70,6 @@ bool setAsideLeftCopy() {
     return left == LeftCopy::renamed;
 }
 
-} // namespace
-
-namespace {
-
 // What the end after a lost display finds: the timer it stops first, and
 // whether the run's own end has saved already (the lock may be another
 // editor's by then).
