@@ -9,6 +9,7 @@
 #include "platform/platform_hooks.h"
 #include "run_command.h"
 #include "scratch_dir.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
@@ -22,6 +23,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -584,6 +586,75 @@ TEST(ModelImport, AFailedWriteAtAnyStepLeavesTheEarlierImportWhole) {
               (std::vector<std::string>{"two-2.bmp", "two-3.bmp", "two.ms3d"}));
     EXPECT_EQ(loadMs3d(out).materials.at(0).textureName, "two-2.bmp");
     expectTexture(decodeBmp(out.parent_path() / "two-2.bmp"), 8, 8);
+}
+
+TEST(ModelImport, TexturesTakeFreeNamesAndOnlyTheImportsOwnFilesGo) {
+    ScratchDir dir("import");
+    const fs::path data = dir.path() / "data";
+    fs::create_directories(data);
+    for (const fs::path& folder : {dir.path(), data}) // for the run as a user
+        fs::permissions(folder, fs::perms::all);
+    dir.file("tex.png", pngOf(redOverBlue(4, 4)));
+    dir.file("box.mtl", bytesOf("newmtl A\nmap_Kd tex.png\n"));
+    const std::string in = dir.file(
+        "box.obj", bytesOf("mtllib box.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl A\nf 1 2 3\n"));
+    const auto import = [&](const fs::path& out, std::string& error) {
+        ModelImportSummary summary;
+        return importModel(in, out.string(), ModelImportOptions(), summary, error);
+    };
+    // The user's own castle-0.bmp and a dangling link; the model's write
+    // fails on a read-only castle.ms3d.
+    const fs::path castle = data / "castle.ms3d";
+    ASSERT_TRUE(writeFileBytes(data / "castle-0.bmp", bytesOf("the user's own")));
+    fs::create_symlink("nowhere.bmp", data / "castle-1.bmp");
+    ASSERT_TRUE(writeFileBytes(castle, bytesOf("not a model")));
+    fs::permissions(castle, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const auto before = folderFiles(data);
+    const int refused = runUnprivileged([&] {
+        std::string error;
+        return import(castle, error) ? 1 : error.find("nothing written") == std::string::npos;
+    });
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(folderFiles(data), before);
+    EXPECT_EQ(fs::read_symlink(data / "castle-1.bmp"), "nowhere.bmp");
+
+    fs::remove(castle);
+    std::string error;
+    ASSERT_TRUE(import(castle, error)) << error;
+    EXPECT_EQ(loadMs3d(castle).materials.at(0).textureName, "castle-2.bmp");
+    EXPECT_EQ(readFileText(data / "castle-0.bmp"), "the user's own");
+    EXPECT_EQ(fs::read_symlink(data / "castle-1.bmp"), "nowhere.bmp");
+
+    // object0008.ms3d, a copy, still names object0007-0.bmp when 0007 is
+    // imported again; object0007-1.bmp, which nothing else names, goes.
+    const fs::path seven = data / "object0007.ms3d";
+    ASSERT_TRUE(import(seven, error)) << error;
+    fs::copy_file(seven, data / "object0008.ms3d");
+    ASSERT_TRUE(import(seven, error)) << error;
+    ASSERT_TRUE(import(seven, error)) << error;
+    EXPECT_EQ(loadMs3d(seven).materials.at(0).textureName, "object0007-2.bmp");
+    EXPECT_TRUE(fs::exists(data / "object0007-0.bmp"));
+    EXPECT_FALSE(fs::exists(data / "object0007-1.bmp"));
+}
+
+TEST(ModelImport, AFifoTheModelNamesEndsTheImportAtOnce) {
+    ScratchDir dir("import");
+    for (const char* fifo : {"parts.mtl", "tex.png"})
+        ASSERT_EQ(::mkfifo((dir.path() / fifo).c_str(), 0600), 0);
+    dir.file("tex.mtl", bytesOf("newmtl A\nmap_Kd tex.png\n"));
+    const fs::path out = dir.path() / "out";
+    fs::create_directories(out);
+    for (const std::string mtl : {"parts.mtl", "tex.mtl"}) {
+        const std::string in = dir.file(
+            "m.obj", bytesOf("mtllib " + mtl + "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl A\nf 1 2 3\n"));
+        const CommandResult run =
+            runCapturing("timeout 20 " + shellQuote(quillmarkToolPath()) + " model import " +
+                         shellQuote(in) + " " + shellQuote((out / "m.ms3d").string()));
+        EXPECT_EQ(run.status, 1) << mtl;
+        EXPECT_NE(run.err.find("is a FIFO, not a regular file; nothing written"), std::string::npos)
+            << run.err;
+        EXPECT_TRUE(folderEntries(out).empty()) << mtl;
+    }
 }
 
 TEST(BmpImport, PngAndJpegKeepTheirTopRowOnTop) {
