@@ -1,6 +1,7 @@
 // model import and bmp import: models and pictures written here, imported,
 // then read back with the editor's own MS3D loader and BMP decoder.
 
+#include "../model/model_test_support.h"
 #include "hook_swap.h"
 #include "image/bmp_image.h"
 #include "image_import.h"
@@ -631,29 +632,73 @@ TEST(ModelImport, TexturesTakeFreeNamesAndOnlyTheImportsOwnFilesGo) {
     ASSERT_TRUE(import(seven, error)) << error;
     fs::copy_file(seven, data / "object0008.ms3d");
     ASSERT_TRUE(import(seven, error)) << error;
+    EXPECT_TRUE(fs::exists(data / "object0007-0.bmp"));
     ASSERT_TRUE(import(seven, error)) << error;
     EXPECT_EQ(loadMs3d(seven).materials.at(0).textureName, "object0007-2.bmp");
     EXPECT_TRUE(fs::exists(data / "object0007-0.bmp"));
     EXPECT_FALSE(fs::exists(data / "object0007-1.bmp"));
+
+    // A stem too long for <stem>-<n>.bmp to fit its field: nothing written.
+    const auto all = folderFiles(data);
+    EXPECT_FALSE(import(data / (std::string(124, 'x') + ".ms3d"), error));
+    EXPECT_NE(error.find("too long"), std::string::npos) << error;
+    EXPECT_EQ(folderFiles(data), all);
 }
 
-TEST(ModelImport, AFifoTheModelNamesEndsTheImportAtOnce) {
+TEST(ModelImport, TheReadersModelIsTakenBackWholeOrNotAtAll) {
+    Ms3dFile sample = sampleMs3d();
+    sample.groups.at(0).name = std::string(32, 'g'); // no terminator
+    sample.trailer = {1, 2, 3};
+    Bytes bytes, again;
+    ASSERT_TRUE(encodeMs3d(sample, bytes));
+    Ms3dFile read;
+    ASSERT_TRUE(decodeMs3d(bytes.data(), bytes.size(), read));
+    ASSERT_TRUE(encodeMs3d(read, again));
+    EXPECT_EQ(again, bytes);
+    EXPECT_EQ(read.groups.at(0).name, sample.groups.at(0).name);
+    EXPECT_EQ(read.materials.at(0).textureName, sample.materials.at(0).textureName);
+    // Cut anywhere before the trailer: refused, and the record kept as it was.
+    for (size_t size = 0; size + sample.trailer.size() < bytes.size(); ++size)
+        EXPECT_FALSE(decodeMs3d(bytes.data(), size, read)) << size;
+    EXPECT_EQ(read.trailer, sample.trailer);
+}
+
+TEST(ModelImport, WhatIsNoRegularFileEndsTheImportAtOnce) {
     ScratchDir dir("import");
-    for (const char* fifo : {"parts.mtl", "tex.png"})
+    for (const char* fifo : {"parts.mtl", "tex.png", "buffer.bin"})
         ASSERT_EQ(::mkfifo((dir.path() / fifo).c_str(), 0600), 0);
     dir.file("tex.mtl", bytesOf("newmtl A\nmap_Kd tex.png\n"));
+    dir.file("zero.mtl", bytesOf("newmtl A\nmap_Kd /dev/zero\n"));
+    const auto obj = [&](const std::string& mtl) {
+        return shellQuote(dir.file(mtl + ".obj", bytesOf("mtllib " + mtl +
+                                                         "\nv 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                                         "usemtl A\nf 1 2 3\n")));
+    };
+    const std::string gltf = shellQuote(dir.file(
+        "m.gltf",
+        bytesOf(R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+                R"("nodes":[{"mesh":0}],"meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],)"
+                R"("buffers":[{"byteLength":36,"uri":"buffer.bin"}],)"
+                R"("bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,)"
+                R"("componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}]})")));
     const fs::path out = dir.path() / "out";
     fs::create_directories(out);
-    for (const std::string mtl : {"parts.mtl", "tex.mtl"}) {
-        const std::string in = dir.file(
-            "m.obj", bytesOf("mtllib " + mtl + "\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl A\nf 1 2 3\n"));
+    const std::string ms3d = " " + shellQuote((out / "m.ms3d").string());
+    const std::pair<std::string, std::string> cases[] = {
+        {"model import " + obj("parts.mtl") + ms3d, "parts.mtl is a FIFO, not a regular file"},
+        {"model import " + obj("tex.mtl") + ms3d, "tex.png is a FIFO, not a regular file"},
+        {"model import " + obj("zero.mtl") + ms3d, "/dev/zero is a character device"},
+        {"model import " + gltf + ms3d, "buffer.bin is a FIFO"},
+        {"bmp import " + shellQuote((dir.path() / "tex.png").string()) + " " +
+             shellQuote((out / "t.bmp").string()),
+         "not a regular file"}};
+    for (const auto& [arguments, said] : cases) {
         const CommandResult run =
-            runCapturing("timeout 20 " + shellQuote(quillmarkToolPath()) + " model import " +
-                         shellQuote(in) + " " + shellQuote((out / "m.ms3d").string()));
-        EXPECT_EQ(run.status, 1) << mtl;
-        EXPECT_NE(run.err.find("is a FIFO, not a regular file; nothing written"), std::string::npos)
-            << run.err;
-        EXPECT_TRUE(folderEntries(out).empty()) << mtl;
+            runCapturing("timeout 20 " + shellQuote(quillmarkToolPath()) + " " + arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("; nothing written"), std::string::npos) << run.err;
+        EXPECT_TRUE(folderEntries(out).empty()) << arguments;
     }
 }
 
