@@ -627,16 +627,28 @@ TEST(ModelImport, TexturesTakeFreeNamesAndOnlyTheImportsOwnFilesGo) {
     EXPECT_EQ(fs::read_symlink(data / "castle-1.bmp"), "nowhere.bmp");
 
     // object0008.ms3d, a copy, still names object0007-0.bmp when 0007 is
-    // imported again; object0007-1.bmp, which nothing else names, goes.
+    // imported again, and another model names object0007-1.bmp in other
+    // capitals; a FIFO among the models is passed over. object0007-2.bmp,
+    // which nothing else names, goes.
     const fs::path seven = data / "object0007.ms3d";
     ASSERT_TRUE(import(seven, error)) << error;
     fs::copy_file(seven, data / "object0008.ms3d");
-    ASSERT_TRUE(import(seven, error)) << error;
-    EXPECT_TRUE(fs::exists(data / "object0007-0.bmp"));
-    ASSERT_TRUE(import(seven, error)) << error;
-    EXPECT_EQ(loadMs3d(seven).materials.at(0).textureName, "object0007-2.bmp");
-    EXPECT_TRUE(fs::exists(data / "object0007-0.bmp"));
-    EXPECT_FALSE(fs::exists(data / "object0007-1.bmp"));
+    ModelImportSummary summary;
+    ASSERT_TRUE(importModel(in, seven.string(), ModelImportOptions(), summary, error)) << error;
+    EXPECT_TRUE(mentions(summary.warnings, "kept the replaced model's object0007-0.bmp: "
+                                           "object0008.ms3d names it"));
+    Ms3dFile other = sampleMs3d();
+    other.materials.at(0).textureName = "./OBJECT0007-1.BMP";
+    ASSERT_TRUE(writeMs3dFile(other, (data / "other.ms3d").string()));
+    ASSERT_EQ(::mkfifo((data / "fifo.ms3d").c_str(), 0600), 0);
+    const std::string again = "model import " + shellQuote(in) + " " + shellQuote(seven.string());
+    ASSERT_EQ(runTool(again).status, 0);
+    ASSERT_EQ(runTool(again).status, 0);
+    EXPECT_EQ(loadMs3d(seven).materials.at(0).textureName, "object0007-3.bmp");
+    for (const char* kept : {"object0007-0.bmp", "object0007-1.bmp"})
+        EXPECT_TRUE(fs::exists(data / kept)) << kept;
+    EXPECT_FALSE(fs::exists(data / "object0007-2.bmp"));
+    fs::remove(data / "fifo.ms3d");
 
     // A stem too long for <stem>-<n>.bmp to fit its field: nothing written.
     const auto all = folderFiles(data);
