@@ -16,5 +16,10 @@ struct MappedFile {
 // failure nothing stays open and `file` is left empty.
 bool openMappedFile(const char* path, MappedFile& file);
 
+// openMappedFile for a regular file only (see openRegularFile): anything
+// else at `path`, or a link when `followLinks` is not set, is refused
+// without being read.
+bool openMappedRegularFile(const char* path, bool followLinks, MappedFile& file);
+
 // Unmaps the view and closes the file; harmless on an empty record.
 void closeMappedFile(MappedFile& file);
