@@ -1,13 +1,18 @@
 // Fuzz target: the MS3D parse over any bytes. A refused buffer must leave the
 // model as it was; an accepted one must give counts that match their arrays
 // (drawing bounds its loops by both), parse the same again with a texture name
-// replacing every material's, and describe itself.
+// replacing every material's, and describe itself. The import's own reading
+// (decodeMs3d, over what its reader child sends) must take every buffer the
+// parse takes, and give a file that encodes to as many bytes, and the same
+// again once read back.
 
 #include "model/mesh_model.h"
 #include "model_info.h"
+#include "ms3d_writer.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,16 +31,29 @@ bool countsMatch(const MeshModel& model) {
     return true;
 }
 
+bool decodedWhole(const uint8_t* data, size_t size) {
+    Ms3dFile file, again;
+    std::vector<uint8_t> bytes, twice;
+    if (!decodeMs3d(data, size, file))
+        return false;
+    if (!encodeMs3d(file, bytes) || bytes.size() != size ||
+        !decodeMs3d(bytes.data(), bytes.size(), again) || !encodeMs3d(again, twice) ||
+        twice != bytes)
+        __builtin_trap();
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const bool decoded = decodedWhole(data, size);
     Ms3dModel model;
     // Something to lose: a refused buffer must not touch it.
     model.vertices.resize(1);
     model.vertexCount = 1;
     Ms3dParseResult result;
     const bool parsed = parseMs3d(data, size, nullptr, model, &result);
-    if (parsed != (result.failure == Ms3dFailure::none))
+    if (parsed != (result.failure == Ms3dFailure::none) || (parsed && !decoded))
         __builtin_trap();
     std::string text;
     std::string error;

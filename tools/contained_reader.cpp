@@ -1,7 +1,7 @@
 #include "contained_reader.h"
 
 #include "platform/byte_io.h"
-#include "platform/file_kind.h"
+#include "platform/regular_file.h"
 
 #include <algorithm>
 #include <cctype>
@@ -36,15 +36,13 @@ ContainmentLimits defaultReaderLimits() {
 }
 
 bool checkReaderInput(const std::string& path, std::string& error) {
-    errno = 0;
-    const FileKind kind = fileKindOf(path.c_str());
-    if (kind == FileKind::regular)
+    std::string kind;
+    if (isRegularFile(path.c_str(), kind))
         return true;
-    error =
-        "cannot read " + path + ": " +
-        (kind != FileKind::missing ? std::string("it is ") + describeFileKind(kind) + ", not a file"
-         : errno == ENOENT         ? std::string("no such file")
-                                   : std::string(std::strerror(errno)));
+    error = "cannot read " + path + ": " +
+            (!kind.empty()     ? "it is " + kind + ", not a regular file"
+             : errno == ENOENT ? std::string("no such file")
+                               : std::string(std::strerror(errno)));
     return false;
 }
 

@@ -26,8 +26,8 @@ struct ReaderChildHooks {
 extern ReaderChildHooks readerChildHooks;
 
 // True when `path` names a regular file (or a link to one); false with
-// "cannot read PATH: it is a FIFO, not a file" or the like in `error`, so
-// that no reader is handed what it would wait on for ever.
+// "cannot read PATH: it is a FIFO, not a regular file" or the like in
+// `error`, so that no reader is handed what it would wait on for ever.
 bool checkReaderInput(const std::string& path, std::string& error);
 
 // Runs `read` contained under `limits`. True with what it made in `bytes`;

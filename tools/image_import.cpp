@@ -65,11 +65,14 @@ bool decodePicture(const uint8_t* bytes, size_t size, Picture& out, std::string&
 bool readPictureFile(const std::string& path, Picture& out, std::string& error) {
     MappedFile file;
     errno = 0;
-    if (!openMappedFile(path.c_str(), file)) {
+    // A FIFO or a device would be waited on, or read without end.
+    if (!openMappedRegularFile(path.c_str(), true, file)) {
         if (errno == ENOMEM) // the mapping, at the reader's memory limit
             endContainedIfOutOfMemory();
         error = std::string("cannot read ") + path + ": " +
-                (errno != 0 ? std::strerror(errno) : "not a readable file");
+                (errno == EINVAL ? "not a regular file"
+                 : errno != 0    ? std::strerror(errno)
+                                 : "not a readable file");
         return false;
     }
     const bool decoded = decodePicture(file.data, file.size, out, error);

@@ -7,8 +7,12 @@
 #include "ms3d_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_io.h"
+#include "platform/exclusive_file.h"
 #include "platform/mapped_file.h"
+#include "platform/regular_file.h"
 
+#include <assimp/DefaultIOStream.h>
+#include <assimp/DefaultIOSystem.h>
 #include <assimp/Importer.hpp>
 #include <assimp/material.h>
 #include <assimp/postprocess.h>
@@ -325,8 +329,10 @@ class TextureReader {
     // elsewhere often name a folder that is not here, or the file in another
     // letter case (Windows does not tell them apart): the named path comes
     // first, then the file name beside the model, then both again matched
-    // without regard to case. Anything but a regular file is passed over.
-    bool find(const std::string& path, FoundTexture& found, std::string& error) const {
+    // without regard to case. Folders are passed over; a FIFO, a device or a
+    // socket sets `refused`, and nothing further is looked for.
+    bool find(const std::string& path, FoundTexture& found, std::string& error,
+              bool& refused) const {
         const auto embedded = scene.GetEmbeddedTextureAndIndex(path.c_str());
         if (embedded.first != nullptr) {
             found.embedded = embedded.first;
@@ -348,8 +354,14 @@ class TextureReader {
                     ignoreCase ? matchIgnoringCase(from, relative, several) : from / relative;
                 struct stat info {};
                 if (candidate.empty() || ::stat(candidate.c_str(), &info) != 0 ||
-                    !S_ISREG(info.st_mode))
+                    S_ISDIR(info.st_mode))
                     continue;
+                if (!S_ISREG(info.st_mode)) {
+                    error = "texture file " + candidate.string() + " is " +
+                            fileKindName(info.st_mode) + ", not a regular file";
+                    refused = true;
+                    return false;
+                }
                 found.source = candidate.string();
                 found.key = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
                 const std::string note =
@@ -428,8 +440,9 @@ std::vector<unsigned> materialsInUse(const SourceModel& model, unsigned material
 
 // Everything to be written, built in memory so that a refusal writes nothing.
 struct ImportPlan {
-    Ms3dFile file;
-    std::vector<std::vector<uint8_t>> textures; // the BMP files, as summary.textures names them
+    Ms3dFile file;                              // its materials name no texture yet
+    std::vector<int32_t> materialTextures;      // each material's BMP, or -1
+    std::vector<std::vector<uint8_t>> textures; // the BMP files, as summary.textures lists them
 };
 
 // The colours, shininess and name of a material; the texture comes later.
@@ -468,44 +481,38 @@ bool isImportedTextureName(const std::string& stem, const std::string& name) {
 }
 
 // Gives each picture the materials use its BMP, once however many paths
-// name it.
+// name it. The BMPs are numbered here; their names are the parent's to
+// choose, among the names that are free when it writes them.
 class TexturePlanner {
   public:
-    TexturePlanner(const aiScene& scene, const fs::path& inPath, const std::string& stem,
-                   const std::set<std::string>& taken, ImportPlan& plan,
+    TexturePlanner(const aiScene& scene, const fs::path& inPath, ImportPlan& plan,
                    ModelImportSummary& summary)
-        : reader(scene, inPath.parent_path(), summary.warnings), stem(stem), taken(taken),
-          plan(plan), summary(summary) {}
+        : reader(scene, inPath.parent_path(), summary.warnings), plan(plan), summary(summary) {}
 
-    // The BMP name for the picture at `path`, or empty (with a warning) when
-    // it cannot be read. False when the name would not fit its field.
-    bool nameFor(const std::string& path, const std::string& materialName, std::string& name,
-                 std::string& error) {
+    // The number of the BMP for the picture at `path`, or -1 (with a
+    // warning) when it cannot be read. False when it names what no import
+    // reads (a FIFO, a device).
+    bool textureFor(const std::string& path, const std::string& materialName, int32_t& index,
+                    std::string& error) {
         FoundTexture found;
         std::string why;
-        const bool exists = reader.find(path, found, why);
-        const auto known = names.find(found.key);
-        if (known != names.end()) {
-            name = known->second;
+        bool refused = false;
+        const bool exists = reader.find(path, found, why, refused);
+        if (refused) {
+            error = why;
+            return false;
+        }
+        const auto known = indices.find(found.key);
+        if (known != indices.end()) {
+            index = known->second;
             return true;
         }
         ImportedTexture texture;
         Picture picture;
         if (!exists || !TextureReader::read(found, picture, why)) {
             summary.warnings.push_back("material '" + materialName + "' left untextured: " + why);
-            names[found.key] = name = std::string();
+            indices[found.key] = index = -1;
             return true;
-        }
-        // The names the model there now uses stay theirs until this one
-        // replaces it.
-        do
-            texture.name = importedTextureName(stem, next++);
-        while (taken.count(texture.name) > 0);
-        if (texture.name.size() > maxTextureNameLength) {
-            error = "the output's name is too long to name its textures (" + texture.name +
-                    " is over " + std::to_string(maxTextureNameLength) +
-                    " bytes); choose a shorter one";
-            return false;
         }
         const Picture sized = resizeToTexture(picture);
         texture.source = found.source;
@@ -515,26 +522,22 @@ class TexturePlanner {
         texture.height = sized.height;
         plan.textures.emplace_back();
         encodePictureBmp(sized, plan.textures.back());
+        indices[found.key] = index = static_cast<int32_t>(summary.textures.size());
         summary.textures.push_back(texture);
-        names[found.key] = name = texture.name;
         return true;
     }
 
   private:
     TextureReader reader;
-    std::string stem;
-    const std::set<std::string>& taken;
     ImportPlan& plan;
     ModelImportSummary& summary;
-    size_t next = 0;
-    std::map<std::string, std::string> names; // by FoundTexture::key
+    std::map<std::string, int32_t> indices; // by FoundTexture::key
 };
 
 // The materials the groups use, in order of first use, with their textures.
 bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::path& inPath,
-                   const std::string& stem, const std::set<std::string>& taken, ImportPlan& plan,
-                   ModelImportSummary& summary, std::string& error) {
-    TexturePlanner textures(scene, inPath, stem, taken, plan, summary);
+                   ImportPlan& plan, ModelImportSummary& summary, std::string& error) {
+    TexturePlanner textures(scene, inPath, plan, summary);
     std::map<unsigned, int> outputIndex;
     for (unsigned source : materialsInUse(model, scene.mNumMaterials)) {
         outputIndex[source] = static_cast<int>(plan.file.materials.size());
@@ -542,10 +545,12 @@ bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::pat
         Ms3dFileMaterial out =
             convertMaterial(material, plan.file.materials.size(), summary.warnings);
         std::string texturePath;
+        int32_t texture = -1;
         if (diffuseTexturePath(material, texturePath) &&
-            !textures.nameFor(texturePath, out.name, out.textureName, error))
+            !textures.textureFor(texturePath, out.name, texture, error))
             return false;
         plan.file.materials.push_back(out);
+        plan.materialTextures.push_back(texture);
     }
     for (size_t g = 0; g < model.groups.size(); ++g) {
         const auto found = outputIndex.find(model.groups[g].sourceMaterial);
@@ -669,24 +674,56 @@ size_t countPolygons(const aiScene& scene) {
     return count;
 }
 
-// What the reader hands back: a refusal, or everything to be written.
+// What the reader hands back: a refusal, or everything to be written but
+// the textures' names, which the parent gives when it writes them.
 struct ImportResult {
     bool refused = true;
     std::string error;
-    ModelImportSummary summary;
-    std::vector<uint8_t> model;
-    std::vector<std::vector<uint8_t>> textures; // as summary.textures names them
+    ModelImportSummary summary;                 // its textures not named yet
+    std::vector<uint8_t> model;                 // MS3D bytes whose materials name no texture
+    std::vector<int32_t> materialTextures;      // each material's texture, or -1
+    std::vector<std::vector<uint8_t>> textures; // the BMPs, as summary.textures lists them
+};
+
+// Assimp opens the files a model names itself (an OBJ's MTL, a glTF's
+// buffers): only regular files, so that a FIFO or a device named there is
+// refused instead of read forever. The first refusal is kept, to refuse the
+// import with.
+class RegularFilesOnly : public Assimp::DefaultIOSystem {
+  public:
+    explicit RegularFilesOnly(std::string& refusal) : refusal(refusal) {}
+
+    // Assimp's own check opens the file, and would wait on a FIFO.
+    bool Exists(const char* path) const override {
+        std::error_code code;
+        return path != nullptr && fs::exists(path, code);
+    }
+
+    Assimp::IOStream* Open(const char* path, const char* mode) override {
+        if (path == nullptr || mode == nullptr || std::strpbrk(mode, "wa+") != nullptr)
+            return nullptr;
+        std::string kind;
+        std::FILE* stream = openRegularStream(path, &kind);
+        if (stream == nullptr && !kind.empty() && kind != "a folder" && refusal.empty())
+            refusal = std::string(path) + " is " + kind + ", not a regular file";
+        return stream != nullptr ? new Stream(stream, path) : nullptr;
+    }
+
+  private:
+    struct Stream : Assimp::DefaultIOStream {
+        Stream(std::FILE* file, const std::string& name) : DefaultIOStream(file, name) {}
+    };
+    std::string& refusal;
 };
 
 // The whole import short of writing, run in the contained child: Assimp's
-// read, the conversion, the textures' decoding and resizing. Textures get
-// names that are not in `taken`.
-void readModel(const std::string& inPath, const fs::path& outPath,
-               const std::set<std::string>& taken, const ModelImportOptions& options,
-               ImportResult& result) {
+// read, the conversion, the textures' decoding and resizing.
+void readModel(const std::string& inPath, const ModelImportOptions& options, ImportResult& result) {
     const std::string nothing = "; nothing written";
     ModelImportSummary& summary = result.summary;
     Assimp::Importer importer;
+    std::string refusal;
+    importer.SetIOHandler(new RegularFilesOnly(refusal)); // the importer deletes it
     // No normals are generated here: Assimp would give a corner shared by
     // several faces one face's normal (or a smoothed one); a mesh without
     // them gets each face's own normal at its corners below, as glTF asks.
@@ -696,6 +733,10 @@ void readModel(const std::string& inPath, const fs::path& outPath,
                            aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure |
                            aiProcess_GenUVCoords | aiProcess_TransformUVCoords;
     const aiScene* scene = importer.ReadFile(inPath, steps);
+    if (!refusal.empty()) {
+        result.error = "cannot read " + inPath + ": " + refusal + nothing;
+        return;
+    }
     if (scene == nullptr || scene->mRootNode == nullptr) {
         // An allocation that failed where the new handler does not see it
         // (malloc in a loader, a bad_alloc it caught) is the memory limit's.
@@ -766,9 +807,8 @@ void readModel(const std::string& inPath, const fs::path& outPath,
 
     ImportPlan plan;
     buildFile(model, plan.file, summary.warnings);
-    if (!planMaterials(*scene, model, inPath, outPath.stem().string(), taken, plan, summary,
-                       result.error)) {
-        result.error += nothing;
+    if (!planMaterials(*scene, model, inPath, plan, summary, result.error)) {
+        result.error = "cannot read " + inPath + ": " + result.error + nothing;
         return;
     }
     summary.groups = plan.file.groups.size();
@@ -778,6 +818,7 @@ void readModel(const std::string& inPath, const fs::path& outPath,
         result.error = "cannot encode the model" + nothing;
         return;
     }
+    result.materialTextures = std::move(plan.materialTextures);
     result.textures = std::move(plan.textures);
     result.refused = false;
 }
@@ -811,12 +852,14 @@ void encodeResult(const ImportResult& result, std::vector<uint8_t>& bytes) {
     for (size_t i = 0; i < summary.textures.size(); ++i) {
         const ImportedTexture& texture = summary.textures[i];
         putText(out, texture.source);
-        putText(out, texture.name);
         for (int value : {texture.sourceWidth, texture.sourceHeight, texture.width, texture.height})
             out.i32(value);
         putBlock(out, result.textures[i].data(), result.textures[i].size());
     }
     putBlock(out, result.model.data(), result.model.size());
+    out.u32(static_cast<uint32_t>(result.materialTextures.size()));
+    for (int32_t texture : result.materialTextures)
+        out.i32(texture);
 }
 
 bool decodeResult(const std::vector<uint8_t>& bytes, ImportResult& result) {
@@ -844,7 +887,7 @@ bool decodeResult(const std::vector<uint8_t>& bytes, ImportResult& result) {
     for (uint32_t i = 0; i < textures; ++i) {
         ImportedTexture& texture = summary.textures.emplace_back();
         int32_t sides[4];
-        if (!takeText(in, texture.source) || !takeText(in, texture.name))
+        if (!takeText(in, texture.source))
             return false;
         for (int32_t& side : sides)
             if (!in.i32(side))
@@ -856,32 +899,42 @@ bool decodeResult(const std::vector<uint8_t>& bytes, ImportResult& result) {
         if (!takeBlock(in, result.textures.emplace_back()))
             return false;
     }
-    return takeBlock(in, result.model) && in.left() == 0;
+    uint32_t materials = 0;
+    if (!takeBlock(in, result.model) || !in.u32(materials) || !in.has(size_t{materials} * 4))
+        return false;
+    result.materialTextures.resize(materials);
+    for (int32_t& texture : result.materialTextures)
+        in.i32(texture);
+    return in.left() == 0;
 }
 
 // A child that was not crashed but led astray could still send what no
 // reader should: the parent takes only a model the editor's own loader reads,
-// every number finite, textures that decode, and names of this import only.
-bool wellFormed(const ImportResult& result, const std::string& stem,
-                const std::set<std::string>& taken) {
+// every number finite, whose materials name no file yet, and textures that
+// decode, each one used. `file` is the model, to be finished.
+bool wellFormed(const ImportResult& result, Ms3dFile& file) {
     if (result.refused)
         return true;
-    std::set<std::string> names;
+    Ms3dModel model;
+    if (!decodeMs3d(result.model.data(), result.model.size(), file) || !file.trailer.empty() ||
+        file.materials.size() != result.materialTextures.size() ||
+        !parseMs3d(result.model.data(), result.model.size(), nullptr, model))
+        return false;
+    std::vector<bool> used(result.textures.size());
+    for (size_t m = 0; m < file.materials.size(); ++m) {
+        const int32_t texture = result.materialTextures[m];
+        if (!file.materials[m].textureName.empty() || !file.materials[m].alphaMapName.empty() ||
+            texture < -1 || texture >= static_cast<int32_t>(used.size()))
+            return false;
+        if (texture >= 0)
+            used[static_cast<size_t>(texture)] = true;
+    }
     for (size_t i = 0; i < result.textures.size(); ++i) {
-        const std::string& name = result.summary.textures[i].name;
         RgbImage image;
-        if (!isImportedTextureName(stem, name) || taken.count(name) > 0 ||
-            !names.insert(name).second ||
-            decodeDibBytes(result.textures[i].data(), result.textures[i].size(), image) !=
-                DibStatus::ok)
+        if (!used[i] || decodeDibBytes(result.textures[i].data(), result.textures[i].size(),
+                                       image) != DibStatus::ok)
             return false;
     }
-    Ms3dModel model;
-    if (!parseMs3d(result.model.data(), result.model.size(), nullptr, model))
-        return false;
-    for (const MeshMaterial& material : model.materials)
-        if (!material.textureName.empty() && names.count(material.textureName) == 0)
-            return false;
     for (const MeshVertex& vertex : model.vertices)
         for (float value : vertex.position)
             if (!std::isfinite(value))
@@ -894,57 +947,118 @@ bool wellFormed(const ImportResult& result, const std::string& stem,
     return true;
 }
 
-// The <stem>-<n>.bmp names the model at `outPath` gives its materials: the
-// textures of an earlier import. None when no model is readable there.
-std::set<std::string> earlierTextureNames(const fs::path& outPath) {
-    std::set<std::string> names;
-    struct stat info {};
+// The texture names of the model file at `path`, as the editor's own loader
+// reads them; none when it is not a regular file (nor, unless `followLinks`,
+// a link) holding a model.
+std::vector<std::string> textureNamesOf(const fs::path& path, bool followLinks) {
+    std::vector<std::string> names;
     MappedFile file;
-    if (::stat(outPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        !openMappedFile(outPath.c_str(), file))
+    if (!openMappedRegularFile(path.c_str(), followLinks, file))
         return names;
     Ms3dModel model;
     if (parseMs3d(file.data, file.size, nullptr, model))
         for (const MeshMaterial& material : model.materials)
-            if (isImportedTextureName(outPath.stem().string(), material.textureName))
-                names.insert(material.textureName);
+            names.push_back(material.textureName);
     closeMappedFile(file);
     return names;
 }
 
-// Writes the new textures beside the model under names the earlier import
-// does not use, then replaces the model: that rename commits the import.
-// Only then go the earlier import's textures that the new model does not
-// name. A failure before the commit removes the new textures again, so the
-// earlier import stays as it was.
-bool commitImport(const fs::path& outPath, const ImportResult& result,
+// The <stem>-<n>.bmp names the model at `outPath` gives its materials: the
+// textures of an earlier import.
+std::set<std::string> earlierTextureNames(const fs::path& outPath) {
+    std::set<std::string> names;
+    for (const std::string& name : textureNamesOf(outPath, true))
+        if (isImportedTextureName(outPath.stem().string(), name))
+            names.insert(name);
+    return names;
+}
+
+// The file a texture name comes to in its folder, in one letter case: a
+// model elsewhere may name it by another path or in other capitals, and a
+// texture it may still use is kept rather than lost.
+std::string textureKey(const std::string& name) {
+    std::string key = name.substr(name.find_last_of("/\\") + 1);
+    std::transform(key.begin(), key.end(), key.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return key;
+}
+
+// Which model file in `folder` names each texture (by textureKey): the
+// regular .ms3d files there, links not followed.
+std::map<std::string, std::string> texturesNamedIn(const fs::path& folder) {
+    std::map<std::string, std::string> users;
+    std::error_code code;
+    for (fs::directory_iterator entry(folder.empty() ? "." : folder, code), end;
+         !code && entry != end; entry.increment(code)) {
+        const std::string file = entry->path().filename().string();
+        if (file.size() > 5 && textureKey(file.substr(file.size() - 5)) == ".ms3d")
+            for (const std::string& name : textureNamesOf(entry->path(), false))
+                users.emplace(textureKey(name), file);
+    }
+    return users;
+}
+
+// Writes each new texture beside the model under a name that nothing has
+// (no file there, and no name the earlier import gives), then replaces the
+// model: that commits the import. Only then go the earlier import's
+// textures that no model in the folder names any more. A failure before the
+// commit removes the files this import made, and only those.
+bool commitImport(const fs::path& outPath, const ImportResult& result, Ms3dFile& file,
                   const std::set<std::string>& earlier, ModelImportSummary& summary,
                   std::string& error) {
     const fs::path folder = outPath.parent_path();
-    std::set<std::string> names;
-    std::vector<fs::path> written;
+    const std::string stem = outPath.stem().string();
+    size_t next = 0;
+    bool tooLong = false;
+    const auto nextName = [&](std::string& name) {
+        do
+            name = importedTextureName(stem, next++);
+        while (earlier.count(name) > 0);
+        tooLong = name.size() > maxTextureNameLength;
+        return !tooLong;
+    };
+    std::vector<fs::path> made;
+    std::vector<uint8_t> model;
     bool ok = true;
     for (size_t i = 0; ok && i < result.textures.size(); ++i) {
-        names.insert(summary.textures[i].name);
-        const fs::path path = folder / summary.textures[i].name;
-        ok = writeBytes(path.string(), result.textures[i], error);
-        if (ok)
-            written.push_back(path);
+        std::string& name = summary.textures[i].name;
+        ok = createNewFile(folder.string(), nextName, result.textures[i].data(),
+                           result.textures[i].size(), name);
+        if (!ok) {
+            error = tooLong
+                        ? "the output's name is too long to name its textures (" + name +
+                              " is over " + std::to_string(maxTextureNameLength) +
+                              " bytes); choose a shorter one"
+                        : "cannot write " + (folder / name).string() + ": " + std::strerror(errno);
+            break;
+        }
+        made.push_back(folder / name);
+        for (size_t m = 0; m < file.materials.size(); ++m)
+            if (result.materialTextures[m] == static_cast<int32_t>(i))
+                file.materials[m].textureName = name;
     }
-    if (!ok || !writeBytes(outPath.string(), result.model, error)) {
-        for (const fs::path& path : written)
+    if (ok && !encodeMs3d(file, model)) {
+        error = "cannot encode the model";
+        ok = false;
+    }
+    if (!ok || !writeBytes(outPath.string(), model, error)) {
+        for (const fs::path& path : made)
             ::unlink(path.c_str());
         error += "; nothing written";
         return false;
     }
-    for (const std::string& name : earlier)
-        if (names.count(name) == 0) {
-            if (::unlink((folder / name).c_str()) == 0)
-                summary.removed.push_back(name);
-            else if (errno != ENOENT)
-                summary.warnings.push_back("cannot remove the earlier import's " + name + ": " +
-                                           std::strerror(errno));
-        }
+    const std::map<std::string, std::string> users = texturesNamedIn(folder);
+    for (const std::string& name : earlier) {
+        const auto user = users.find(textureKey(name));
+        if (user != users.end())
+            summary.warnings.push_back("kept the replaced model's " + name + ": " + user->second +
+                                       " names it");
+        else if (::unlink((folder / name).c_str()) == 0)
+            summary.removed.push_back(name);
+        else if (errno != ENOENT)
+            summary.warnings.push_back("cannot remove the earlier import's " + name + ": " +
+                                       std::strerror(errno));
+    }
     return true;
 }
 
@@ -985,7 +1099,7 @@ bool importModel(const std::string& inPath, const std::string& outPath,
             "model reader", options.limits,
             [&](std::vector<uint8_t>& made) {
                 ImportResult result;
-                readModel(inPath, out, earlier, options, result);
+                readModel(inPath, options, result);
                 encodeResult(result, made);
             },
             bytes, why)) {
@@ -993,7 +1107,8 @@ bool importModel(const std::string& inPath, const std::string& outPath,
         return false;
     }
     ImportResult result;
-    if (!decodeResult(bytes, result) || !wellFormed(result, out.stem().string(), earlier)) {
+    Ms3dFile file;
+    if (!decodeResult(bytes, result) || !wellFormed(result, file)) {
         error = "cannot read " + inPath + ": the model reader sent what no model gives" +
                 "; nothing written";
         return false;
@@ -1003,7 +1118,7 @@ bool importModel(const std::string& inPath, const std::string& outPath,
         error = result.error;
         return false;
     }
-    return commitImport(out, result, earlier, summary, error);
+    return commitImport(out, result, file, earlier, summary, error);
 }
 
 std::string formatImportSummary(const ModelImportSummary& summary) {

@@ -68,14 +68,17 @@ struct ModelCounts {
 bool checkModelLimits(const ModelCounts& counts, std::string& error);
 
 // Reads the model at `inPath` and writes the MS3D file `outPath`. Each
-// texture a material uses is written beside it as <stem of outPath>-<n>.bmp,
-// n from 0 but skipping the names the model at `outPath` uses now, and the
-// material names that file. A texture that cannot be read leaves its
-// materials untextured, with a warning. The reading runs in a child process
-// under `options.limits`. The model's replacement commits the import; the
-// earlier import's textures go after it. Returns false with the reason in
-// `error` when the model cannot be read, is refused, or a file cannot be
-// written; then the files there are as they were.
+// texture a material uses is written beside it as a new file
+// <stem of outPath>-<n>.bmp, n from 0 but skipping every name that exists
+// there and the names the model at `outPath` uses now, and the material names
+// that file. A texture that cannot be read leaves its materials untextured,
+// with a warning; one that is a FIFO or a device refuses the import, as does
+// any other file the model names that is not a regular file. The reading
+// runs in a child process under `options.limits`. The model's replacement
+// commits the import; the earlier import's textures go after it, but for
+// those another model file in the folder names. Returns false with the
+// reason in `error` when the model cannot be read, is refused, or a file
+// cannot be written; then the files there are as they were.
 bool importModel(const std::string& inPath, const std::string& outPath,
                  const ModelImportOptions& options, ModelImportSummary& summary,
                  std::string& error);

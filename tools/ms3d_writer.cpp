@@ -2,11 +2,50 @@
 
 #include "platform/byte_io.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
 
 constexpr size_t maxCount = 65535;
+
+bool takeFloats(ByteReader& in, float* values, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (!in.f32(values[i]))
+            return false;
+    return true;
+}
+
+bool takeField(ByteReader& in, size_t size, std::string& text) {
+    const uint8_t* field = in.take(size);
+    if (field == nullptr)
+        return false;
+    size_t length = 0;
+    while (length < size && field[length] != 0)
+        ++length;
+    text.assign(reinterpret_cast<const char*>(field), length);
+    return true;
+}
+
+bool takeByte(ByteReader& in, uint8_t& value) {
+    const uint8_t* byte = in.take(1);
+    if (byte != nullptr)
+        value = *byte;
+    return byte != nullptr;
+}
+
+// A count, then that many records, each read by `take`.
+template <typename T, typename Take>
+bool takeRecords(ByteReader& in, std::vector<T>& records, Take take) {
+    uint16_t count = 0;
+    if (!in.u16(count))
+        return false;
+    records.resize(count);
+    for (T& record : records)
+        if (!take(record))
+            return false;
+    return true;
+}
 
 } // namespace
 
@@ -69,6 +108,57 @@ bool encodeMs3d(const Ms3dFile& file, std::vector<uint8_t>& out) {
     }
 
     put.raw(file.trailer.data(), file.trailer.size());
+    return true;
+}
+
+bool decodeMs3d(const uint8_t* data, size_t size, Ms3dFile& file) {
+    ByteReader in{data, size};
+    Ms3dFile read;
+    const uint8_t* identifier = in.take(sizeof read.identifier);
+    if (identifier == nullptr || !in.i32(read.version))
+        return false;
+    std::copy(identifier, identifier + sizeof read.identifier, read.identifier);
+    const bool whole =
+        takeRecords(in, read.vertices,
+                    [&](Ms3dFileVertex& vertex) {
+                        return takeByte(in, vertex.flags) && takeFloats(in, vertex.position, 3) &&
+                               takeByte(in, vertex.boneId) && takeByte(in, vertex.referenceCount);
+                    }) &&
+        takeRecords(in, read.triangles,
+                    [&](Ms3dFileTriangle& triangle) {
+                        bool ok = in.u16(triangle.flags);
+                        for (uint16_t& index : triangle.vertexIndices)
+                            ok = ok && in.u16(index);
+                        for (float* normal : triangle.vertexNormals)
+                            ok = ok && takeFloats(in, normal, 3);
+                        return ok && takeFloats(in, triangle.s, 3) &&
+                               takeFloats(in, triangle.t, 3) &&
+                               takeByte(in, triangle.smoothingGroup) &&
+                               takeByte(in, triangle.groupIndex);
+                    }) &&
+        takeRecords(in, read.groups,
+                    [&](Ms3dFileGroup& group) {
+                        uint8_t material = 0;
+                        const bool ok =
+                            takeByte(in, group.flags) && takeField(in, 32, group.name) &&
+                            takeRecords(in, group.triangleIndices,
+                                        [&](uint16_t& index) { return in.u16(index); }) &&
+                            takeByte(in, material);
+                        group.materialIndex = static_cast<int8_t>(material);
+                        return ok;
+                    }) &&
+        takeRecords(in, read.materials, [&](Ms3dFileMaterial& material) {
+            return takeField(in, 32, material.name) && takeFloats(in, material.ambient, 4) &&
+                   takeFloats(in, material.diffuse, 4) && takeFloats(in, material.specular, 4) &&
+                   takeFloats(in, material.emissive, 4) && in.f32(material.shininess) &&
+                   in.f32(material.transparency) && takeByte(in, material.mode) &&
+                   takeField(in, 128, material.textureName) &&
+                   takeField(in, 128, material.alphaMapName);
+        });
+    if (!whole)
+        return false;
+    read.trailer.assign(in.at(), in.at() + in.left());
+    file = std::move(read);
     return true;
 }
 

@@ -59,6 +59,11 @@ struct Ms3dFile {
 // a group has more than 65535 entries, which the format cannot count.
 bool encodeMs3d(const Ms3dFile& file, std::vector<uint8_t>& out);
 
+// The file that `size` bytes at `data` encode, read back as encodeMs3d wrote
+// it: what follows the materials becomes the trailer. False (with `file`
+// unchanged) when the bytes end before the materials do.
+bool decodeMs3d(const uint8_t* data, size_t size, Ms3dFile& file);
+
 // Encodes and writes the file; false when it cannot be encoded or written.
 bool writeMs3dFile(const Ms3dFile& file, const std::string& path);
 

@@ -36,7 +36,7 @@ const char* const bmpImportUsage =
     "\n"
     "The picture is read in a process of its own: a crash, or a file that wants\n"
     "more memory or time than the limits above, ends that reader and is reported.\n"
-    "IN must be a regular file: a FIFO, a device or a directory is refused.\n"
+    "IN must be a regular file: a FIFO, a device or a folder is refused.\n"
     "OUT.bmp is replaced whole, or left as it was when IN cannot be read. It may\n"
     "be /dev/stdout (into a pipe): the report then goes to standard error.\n"
     "Exit status: 0 written, 1 refused, 2 bad arguments.\n";

@@ -123,7 +123,16 @@ bool readMapFileNoting(const char* command, const char* path, HexMap& map) {
 // lock is held until the tool ends. Only the editor makes lock files.
 bool lockAgainstEditor(const char* command, const char* path) {
     static FileLock lock;
-    if (takeFileLock(path, false, lock) != FileLockResult::held)
+    const FileLockResult result = takeFileLock(path, false, lock);
+    if (result == FileLockResult::refused) {
+        const std::string why = describeLockRefusal(errno);
+        std::fprintf(stderr,
+                     "quillmark-tool map %s: cannot use the lock file %s (%s), so an editor "
+                     "could have %s open; %s left unchanged\n",
+                     command, lockFilePathFor(path).c_str(), why.c_str(), path, path);
+        return false;
+    }
+    if (result != FileLockResult::held)
         return true;
     std::fprintf(stderr,
                  "quillmark-tool map %s: %s is open in a Quillmark editor, which would save over "

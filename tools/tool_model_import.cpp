@@ -41,7 +41,7 @@ const char* const modelImportUsage =
     "The model is read in a process of its own: a crash, or a file that wants\n"
     "more memory or time than the limits above, ends that reader and is reported;\n"
     "nothing is written. IN must be a regular file: a FIFO, a device or a\n"
-    "directory is refused. The model is moved so that its base sits at y = 0,\n"
+    "folder is refused. The model is moved so that its base sits at y = 0,\n"
     "centred on the hex (x = z = 0). Refused, with nothing written: a model over\n"
     "65,535 vertices or triangles, 127 materials or 255 groups (with its counts);\n"
     "one without triangles; one with no extent along two axes; one whose numbers\n"

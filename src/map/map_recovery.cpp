@@ -7,12 +7,26 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const char* const mapRecoveryPath = "data/quillmark.map.recovery";
 const char* const mapRecoveredPath = "data/quillmark.map.recovered";
 
 namespace {
+
+// Far more than anyone leaves unread; past them the copy stays where it is.
+constexpr int maxRecoveredCopies = 1000;
+
+// Only the file this run wrote: whatever else has taken its name since is
+// someone else's.
+void removeCopy(MapRecovery& recovery) {
+    struct stat info {};
+    const bool ours = ::lstat(recovery.copyPath.c_str(), &info) == 0 &&
+                      info.st_dev == recovery.copyDevice && info.st_ino == recovery.copyInode;
+    if (!ours || ::unlink(recovery.copyPath.c_str()) == 0)
+        recovery.copyExists = false;
+}
 
 void stopWriter(MapRecovery& recovery) {
     {
@@ -42,11 +56,22 @@ void runWriter(MapRecovery& recovery, SharedSceneState& shared) {
 
 } // namespace
 
-LeftCopy setAsideEarlierCopy(const std::string& copyPath, const std::string& recoveredPath) {
-    if (::access(copyPath.c_str(), F_OK) != 0 && errno == ENOENT)
-        return LeftCopy::none;
-    return std::rename(copyPath.c_str(), recoveredPath.c_str()) == 0 ? LeftCopy::renamed
-                                                                     : LeftCopy::stuck;
+LeftCopy setAsideEarlierCopy(const std::string& copyPath, const std::string& recoveredPath,
+                             std::string& setAside) {
+    struct stat info {};
+    if (::lstat(copyPath.c_str(), &info) != 0)
+        return errno == ENOENT ? LeftCopy::none : LeftCopy::stuck;
+    if (!S_ISREG(info.st_mode))
+        return LeftCopy::notACopy;
+    for (int n = 0; n < maxRecoveredCopies; ++n) {
+        setAside = n == 0 ? recoveredPath : recoveredPath + "." + std::to_string(n);
+        if (renameWithoutReplacing(copyPath, setAside))
+            return LeftCopy::renamed;
+        if (errno != EEXIST)
+            break;
+    }
+    setAside.clear();
+    return LeftCopy::stuck;
 }
 
 void prepareMapRecovery(MapRecovery& recovery, const HexMap& loaded, const std::string& copyPath,
@@ -73,20 +98,26 @@ void updateMapRecovery(MapRecovery& recovery, const HexMap& map) {
     encodeMapBytes(map, bytes);
     if (std::memcmp(bytes, recovery.savedBytes, sizeof bytes) == 0) {
         // Edits undone: the file already holds all there is.
-        if (recovery.copyExists && ::unlink(recovery.copyPath.c_str()) == 0)
-            recovery.copyExists = false;
+        if (recovery.copyExists)
+            removeCopy(recovery);
         return;
     }
     if (recovery.copyExists && std::memcmp(bytes, recovery.copyBytes, sizeof bytes) == 0)
         return;
-    // A copy of the map is a file too: never a pipe or device at its name.
-    if (!writeRegularFileAtomically(recovery.copyPath, bytes, sizeof bytes, recovery.mode)) {
+    // The program's own file: a link at its name is never followed.
+    if (!writeOwnFileAtomically(recovery.copyPath, bytes, sizeof bytes, recovery.mode)) {
         if (!recovery.failureSaid)
             std::fprintf(stderr, "quillmark: cannot keep the recovery copy %s: %s\n",
-                         recovery.copyPath.c_str(), std::strerror(errno));
+                         recovery.copyPath.c_str(),
+                         errno == ELOOP ? "a symbolic link is at its name, and is left alone"
+                                        : std::strerror(errno));
         recovery.failureSaid = true;
         return;
     }
+    struct stat info {};
+    ::lstat(recovery.copyPath.c_str(), &info);
+    recovery.copyDevice = info.st_dev;
+    recovery.copyInode = info.st_ino;
     std::memcpy(recovery.copyBytes, bytes, sizeof bytes);
     recovery.copyExists = true;
 }
@@ -98,8 +129,8 @@ bool finishMapRecovery(MapRecovery& recovery, const HexMap& map, bool saved) {
     recovery.started = false;
     if (saved) {
         encodeMapBytes(map, recovery.savedBytes);
-        if (recovery.copyExists && ::unlink(recovery.copyPath.c_str()) == 0)
-            recovery.copyExists = false;
+        if (recovery.copyExists)
+            removeCopy(recovery);
         return false;
     }
     updateMapRecovery(recovery, map);

@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -37,6 +39,10 @@ class Descriptor {
         close();
         errno = savedErrno;
     }
+    void reset(int fd) {
+        close();
+        fd_ = fd;
+    }
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
     bool close() {
@@ -48,37 +54,6 @@ class Descriptor {
   private:
     int fd_;
 };
-
-bool readLink(const std::string& path, std::string& target) {
-    std::vector<char> buffer(256);
-    for (;;) {
-        const ssize_t length = ::readlink(path.c_str(), buffer.data(), buffer.size());
-        if (length < 0)
-            return false;
-        if (static_cast<size_t>(length) < buffer.size()) {
-            target.assign(buffer.data(), static_cast<size_t>(length));
-            return true;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-// The name under which a folder holds the open file, so that a new file can
-// be renamed over it: the kernel's own (or, without /proc, the path with its
-// links resolved), checked to be that very file still. It may not be: moved
-// or removed since, or outside this process's view of the file system.
-bool nameOfOpenFile(int fd, const std::string& path, const struct stat& info, std::string& name) {
-    if (!readLink("/proc/self/fd/" + std::to_string(fd), name)) {
-        char* resolved = ::realpath(path.c_str(), nullptr);
-        if (resolved == nullptr)
-            return false;
-        name = resolved;
-        std::free(resolved);
-    }
-    struct stat found {};
-    return !name.empty() && name[0] == '/' && ::lstat(name.c_str(), &found) == 0 &&
-           found.st_dev == info.st_dev && found.st_ino == info.st_ino;
-}
 
 uint64_t randomWord() {
     uint64_t word = 0;
@@ -161,16 +136,13 @@ bool readAttribute(int fd, const char* name, std::vector<char>& value) {
 }
 
 // Carries the old file's extended attributes (ACLs among them) over to the
-// new one, leaving out the access ACL when the new file gets a mode of its
-// own. False when one cannot be carried: only an in-place write keeps it.
-bool copyAttributes(int from, int to, bool withAcl) {
+// new one. False when one cannot be carried: only an in-place write keeps it.
+bool copyAttributes(int from, int to) {
     std::vector<char> names;
     if (!readSized([&](char* list, size_t size) { return ::flistxattr(from, list, size); }, names))
         return errno == ENOTSUP; // a file system without attributes: none to keep
     for (size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
         const char* name = names.data() + at;
-        if (!withAcl && std::strcmp(name, "system.posix_acl_access") == 0)
-            continue;
         std::vector<char> value, present;
         if (!readAttribute(from, name, value)) {
             if (errno == ENODATA) // removed meanwhile
@@ -186,6 +158,52 @@ bool copyAttributes(int from, int to, bool withAcl) {
     return true;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The name under which a folder holds the file, its links resolved (those
+// of /dev/stdout among them), checked to be that very file still: it may
+// have been moved or removed since, or lie outside this process's view.
+bool realNameOf(const std::string& path, const struct stat& info, std::string& name) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr)
+        return false;
+    name = resolved;
+    std::free(resolved);
+    struct stat found {};
+    return ::lstat(name.c_str(), &found) == 0 && sameFile(found, info);
+}
+
+// Another descriptor of this process on the file (what /dev/stdout or
+// /dev/fd/N reached): a rename would leave it on the old file, deleted, so
+// that whatever this process writes next through it is lost.
+bool openElsewhereHere(int fd, const struct stat& info) {
+    const auto openOnIt = [&](int other) {
+        struct stat found {};
+        return other != fd && ::fstat(other, &found) == 0 && sameFile(found, info);
+    };
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (folder == nullptr) { // no /proc: the descriptors a program is handed
+        for (int other = 0; other < 256; ++other)
+            if (openOnIt(other))
+                return true;
+        return false;
+    }
+    bool found = false;
+    while (const dirent* entry = ::readdir(folder)) {
+        char* end = nullptr;
+        const long other = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && other != ::dirfd(folder) &&
+            openOnIt(static_cast<int>(other))) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(folder);
+    return found;
+}
+
 // The folder (or the file system) leaves no way to a new file or a rename
 // there, but the file itself may be writable.
 bool renameCannotBeHad(int error) {
@@ -193,46 +211,36 @@ bool renameCannotBeHad(int error) {
            error == EBUSY || error == EXDEV;
 }
 
-enum class Outcome { done, failed, writeInPlace };
+enum class Outcome { done, failed, notByRename };
 
-// Writes a new file beside `name` and renames it over the name. `old`
-// (with its descriptor `oldFd`) is the file there, or null for none.
-Outcome replaceByRename(const std::string& name, int oldFd, const struct stat* old, int mode,
-                        const unsigned char* bytes, size_t size) {
-    const int finalMode = mode >= 0 ? mode & 07777 : old != nullptr ? old->st_mode & 07777 : -1;
-    const mode_t createMode = finalMode >= 0 ? static_cast<mode_t>(finalMode) & 0600 : 0666;
+// Writes a new file beside `name` and renames it to `name`. `prepare` gives
+// the new file what it must have before its bytes; where it cannot, or the
+// folder refuses the new file or the rename, nothing has changed and the
+// outcome is notByRename.
+template <typename Prepare>
+Outcome renameNewFile(const std::string& name, mode_t createMode, int finalMode, Prepare prepare,
+                      const unsigned char* bytes, size_t size) {
     std::string tempName;
     Descriptor temp(createTemporary(directoryOf(name), createMode, tempName));
     if (!temp.valid())
-        return old != nullptr && renameCannotBeHad(errno) ? Outcome::writeInPlace : Outcome::failed;
-
-    // Owner, attributes and mode before the bytes, so that the write clears
-    // set-id bits and file capabilities as a plain write would.
-    if (old != nullptr) {
-        // Only root may give a file away, and only a member may give it the
-        // group.
-        if (::fchown(temp.get(), old->st_uid, old->st_gid) != 0 &&
-            ::fchown(temp.get(), static_cast<uid_t>(-1), old->st_gid) != 0) {
-            // Neither allowed: the file stays the process's own.
-        }
-        if (!copyAttributes(oldFd, temp.get(), mode < 0)) {
-            ::unlink(tempName.c_str());
-            return Outcome::writeInPlace;
-        }
+        return renameCannotBeHad(errno) ? Outcome::notByRename : Outcome::failed;
+    const auto removeTemporary = [&] {
+        const int error = errno;
+        ::unlink(tempName.c_str());
+        errno = error;
+    };
+    if (!prepare(temp.get())) {
+        removeTemporary();
+        return Outcome::notByRename;
     }
     const bool written =
         (finalMode < 0 || ::fchmod(temp.get(), static_cast<mode_t>(finalMode)) == 0) &&
         writeAll(temp.get(), bytes, size) && ::fsync(temp.get()) == 0 && temp.close();
     if (!written || ::rename(tempName.c_str(), name.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(tempName.c_str());
-        errno = error;
-        // A refused rename leaves the old file as it was; a failed write would
-        // fail in place too.
-        return written && old != nullptr && renameCannotBeHad(error) ? Outcome::writeInPlace
-                                                                     : Outcome::failed;
+        removeTemporary();
+        // A failed write would fail in place too.
+        return written && renameCannotBeHad(errno) ? Outcome::notByRename : Outcome::failed;
     }
-
     // Make the rename itself durable; a failure here no longer risks the data.
     const Descriptor folder(::open(directoryOf(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.valid())
@@ -240,52 +248,67 @@ Outcome replaceByRename(const std::string& name, int oldFd, const struct stat* o
     return Outcome::done;
 }
 
-bool writeInPlace(int fd, const struct stat& info, int mode, const unsigned char* bytes,
-                  size_t size) {
-    if (mode >= 0 && static_cast<int>(info.st_mode & 07777) != (mode & 07777) &&
-        ::fchmod(fd, static_cast<mode_t>(mode & 07777)) != 0)
+// The old file's owner, group and attributes on the new one, before its
+// bytes, so that the write clears set-id bits and file capabilities as a
+// plain write would. False when one cannot be had (only root gives a file
+// away): the file would no longer be its owner's.
+bool takeOverFrom(int oldFd, const struct stat& old, int temp) {
+    struct stat made {};
+    if (::fstat(temp, &made) != 0)
         return false;
+    if ((made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+        ::fchown(temp, old.st_uid, old.st_gid) != 0)
+        return false;
+    return copyAttributes(oldFd, temp);
+}
+
+bool writeInPlace(int fd, const unsigned char* bytes, size_t size) {
     return makeBlocking(fd) && ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes, size) &&
            ::ftruncate(fd, static_cast<off_t>(size)) == 0 && ::fsync(fd) == 0;
 }
 
-// Only the end of a dangling link is created where it is: through the link,
-// as a plain create would, and removed again should the write fail.
-bool createThroughLink(const std::string& path, int mode, const unsigned char* bytes, size_t size) {
-    Descriptor file(platformHooks.createFile(path.c_str(),
-                                             O_CREAT | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                                             mode >= 0 ? static_cast<mode_t>(mode) & 0600 : 0666));
-    struct stat info {};
-    if (!file.valid() || ::fstat(file.get(), &info) != 0)
-        return false;
-    if (!S_ISREG(info.st_mode)) { // something else took the name meanwhile
-        errno = EINVAL;
-        return false;
+// The one decision between the two ways to save over an existing regular
+// file: a new file renamed over it wherever that keeps all a plain write
+// keeps, else the file rewritten in place.
+bool saveOverRegularFile(int fd, const struct stat& info, const std::string& path,
+                         const unsigned char* bytes, size_t size) {
+    std::string name;
+    // Other hard links, or a descriptor of this process on it, would keep
+    // the old bytes after a rename.
+    if (info.st_nlink == 1 && !openElsewhereHere(fd, info) && realNameOf(path, info, name)) {
+        const Outcome outcome = renameNewFile(
+            name, info.st_mode & 0600, static_cast<int>(info.st_mode & 07777),
+            [&](int temp) { return takeOverFrom(fd, info, temp); }, bytes, size);
+        if (outcome != Outcome::notByRename)
+            return outcome == Outcome::done;
     }
-    if (!writeInPlace(file.get(), info, mode, bytes, size)) {
-        const int error = errno;
-        std::string name;
-        if (nameOfOpenFile(file.get(), path, info, name))
-            ::unlink(name.c_str());
-        errno = error;
-        return false;
-    }
-    return file.close();
+    return writeInPlace(fd, bytes, size);
 }
 
-bool saveFile(const std::string& path, const void* data, size_t size, int mode, bool regularOnly) {
+bool nothingToPrepare(int) {
+    return true;
+}
+
+bool saveFile(const std::string& path, const void* data, size_t size, bool regularOnly) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     // The kernel follows the links, so that its protections apply as to a
     // plain open. Without O_CREAT: a missing file is made by a rename, so
     // that a failed save leaves nothing behind.
     Descriptor file(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    bool created = false;
     if (!file.valid()) {
         struct stat link {};
         if (errno != ENOENT)
             return false;
-        if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
-            return createThroughLink(path, mode, bytes, size);
-        return replaceByRename(path, -1, nullptr, mode, bytes, size) == Outcome::done;
+        if (::lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode))
+            return renameNewFile(path, 0666, -1, nothingToPrepare, bytes, size) == Outcome::done;
+        // Only the end of a dangling link is made where it is: through the
+        // link, as a plain create would, then saved over as any file.
+        file.reset(platformHooks.createFile(
+            path.c_str(), O_CREAT | O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+        if (!file.valid())
+            return false;
+        created = true;
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
@@ -297,22 +320,48 @@ bool saveFile(const std::string& path, const void* data, size_t size, int mode, 
         }
         return makeBlocking(file.get()) && writeAll(file.get(), bytes, size) && file.close();
     }
-    // Other hard links would keep the old bytes after a rename.
+    if (saveOverRegularFile(file.get(), info, path, bytes, size))
+        return file.close();
     std::string name;
-    if (info.st_nlink == 1 && nameOfOpenFile(file.get(), path, info, name)) {
-        const Outcome outcome = replaceByRename(name, file.get(), &info, mode, bytes, size);
-        if (outcome != Outcome::writeInPlace)
-            return outcome == Outcome::done;
+    if (created && realNameOf(path, info, name)) {
+        const int error = errno;
+        ::unlink(name.c_str());
+        errno = error;
     }
-    return writeInPlace(file.get(), info, mode, bytes, size) && file.close();
+    return false;
 }
 
 } // namespace
 
-bool writeFileAtomically(const std::string& path, const void* data, size_t size, int mode) {
-    return saveFile(path, data, size, mode, false);
+bool writeFileAtomically(const std::string& path, const void* data, size_t size) {
+    return saveFile(path, data, size, false);
 }
 
-bool writeRegularFileAtomically(const std::string& path, const void* data, size_t size, int mode) {
-    return saveFile(path, data, size, mode, true);
+bool writeRegularFileAtomically(const std::string& path, const void* data, size_t size) {
+    return saveFile(path, data, size, true);
+}
+
+bool writeOwnFileAtomically(const std::string& path, const void* data, size_t size, int mode) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        errno = S_ISLNK(info.st_mode) ? ELOOP : EINVAL;
+        return false;
+    }
+    // No mode: what a new file gets, 0666 less the umask.
+    const mode_t createMode = mode >= 0 ? static_cast<mode_t>(mode) & 0600 : 0666;
+    return renameNewFile(path, createMode, mode >= 0 ? mode & 07777 : -1, nothingToPrepare,
+                         static_cast<const unsigned char*>(data), size) == Outcome::done;
+}
+
+bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // A file system without that rename: a second name, made only where
+    // there is none, then the first goes.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -67,9 +68,23 @@ FileLockResult takeFileLock(const std::string& path, bool create, FileLock& lock
     // in a shared folder still be taken. No links, and no waiting on a FIFO
     // planted at its name.
     const int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK;
-    const int fd = ::open(lockFilePathFor(path).c_str(), flags | (create ? O_CREAT : 0), 0666);
-    if (fd < 0)
-        return FileLockResult::unavailable;
+    const std::string name = lockFilePathFor(path);
+    const int fd = ::open(name.c_str(), flags | (create ? O_CREAT : 0), 0666);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat info;
+        const bool there = ::lstat(name.c_str(), &info) == 0;
+        errno = error;
+        return !there && (error == ENOENT || error == EACCES || error == EPERM || error == EROFS)
+                   ? FileLockResult::unavailable
+                   : FileLockResult::refused;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        errno = EINVAL; // a folder, FIFO or device: no lock of ours
+        return FileLockResult::refused;
+    }
     int result;
     do
         result = ::flock(fd, LOCK_EX | LOCK_NB);
@@ -78,7 +93,7 @@ FileLockResult takeFileLock(const std::string& path, bool create, FileLock& lock
         const int error = errno;
         ::close(fd);
         errno = error;
-        return error == EWOULDBLOCK ? FileLockResult::held : FileLockResult::unavailable;
+        return error == EWOULDBLOCK ? FileLockResult::held : FileLockResult::refused;
     }
     lock.fd = fd;
     return FileLockResult::taken;
@@ -88,4 +103,12 @@ void releaseFileLock(FileLock& lock) {
     if (lock.fd >= 0)
         ::close(lock.fd);
     lock.fd = -1;
+}
+
+std::string describeLockRefusal(int error) {
+    if (error == ELOOP)
+        return "it is a symbolic link";
+    if (error == EINVAL)
+        return "it is not a file";
+    return std::strerror(error);
 }

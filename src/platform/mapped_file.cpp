@@ -1,21 +1,20 @@
 #include "platform/mapped_file.h"
 
+#include "platform/regular_file.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool openMappedFile(const char* path, MappedFile& file) {
-    file = MappedFile{};
-    if (path == nullptr)
-        return false;
-    // Not blocking on a FIFO's open (which waits for a writer): only a
-    // regular file is mapped.
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+namespace {
+
+// Maps all of the open file `fd`, which it then owns.
+bool mapOpenFile(int fd, MappedFile& file) {
     if (fd < 0)
         return false;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+    if (::fstat(fd, &info) != 0 || info.st_size <= 0 ||
         static_cast<unsigned long long>(info.st_size) > SIZE_MAX) {
         ::close(fd);
         return false;
@@ -31,6 +30,18 @@ bool openMappedFile(const char* path, MappedFile& file) {
     file.size = size;
     file.handle = fd;
     return true;
+}
+
+} // namespace
+
+bool openMappedFile(const char* path, MappedFile& file) {
+    file = MappedFile{};
+    return path != nullptr && mapOpenFile(::open(path, O_RDONLY | O_CLOEXEC), file);
+}
+
+bool openMappedRegularFile(const char* path, bool followLinks, MappedFile& file) {
+    file = MappedFile{};
+    return path != nullptr && mapOpenFile(openRegularFile(path, followLinks), file);
 }
 
 void closeMappedFile(MappedFile& file) {

@@ -11,11 +11,15 @@ struct MappedFile {
     int handle = -1;
 };
 
-// Opens an existing regular file for reading and maps all of it read-only.
-// False when the file cannot be opened or mapped; an empty file, or anything
-// but a regular file, cannot be mapped. On failure nothing stays open and
-// `file` is left empty.
+// Opens an existing file for reading and maps all of it read-only. False when
+// the file cannot be opened or mapped; an empty file cannot be mapped. On
+// failure nothing stays open and `file` is left empty.
 bool openMappedFile(const char* path, MappedFile& file);
+
+// openMappedFile for a regular file only (see openRegularFile): anything
+// else at `path`, or a link when `followLinks` is not set, is refused
+// without being read.
+bool openMappedRegularFile(const char* path, bool followLinks, MappedFile& file);
 
 // Unmaps the view and closes the file; harmless on an empty record.
 void closeMappedFile(MappedFile& file);

@@ -6,8 +6,11 @@
 #include "platform/window_internal.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
+#include <atomic>
 #include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +19,24 @@ volatile sig_atomic_t hangupPending = 0;
 
 void onHangup(int) {
     hangupPending = 1;
+}
+
+int (*displayLostHandler)() = nullptr;
+pid_t displayLostProcess = 0;
+
+// Xlib exits the process when this returns, so it never does.
+int onDisplayIoError(Display*) {
+    // A child forked with this handler (SDL may show a box from one) holds
+    // nothing of the process's own to end.
+    if (::getpid() != displayLostProcess || displayLostHandler == nullptr)
+        ::_exit(1);
+    // A second thread that finds the connection dead waits for the first
+    // one's end.
+    static std::atomic_flag entered = ATOMIC_FLAG_INIT;
+    if (entered.test_and_set())
+        for (;;)
+            ::pause();
+    ::_exit(displayLostHandler());
 }
 
 bool isSystemKey(SDL_Keycode key, uint16_t modifiers) {
@@ -35,6 +56,12 @@ void catchHangup() {
     ::sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGHUP, &action, nullptr);
+}
+
+void setDisplayLostHandler(int (*handler)()) {
+    displayLostHandler = handler;
+    displayLostProcess = ::getpid();
+    XSetIOErrorHandler(handler != nullptr ? onDisplayIoError : nullptr);
 }
 
 bool startVideo(std::string* error) {

@@ -39,6 +39,15 @@ struct PlatformEvent {
 // runs, instead of ending the process unsaved. Left alone when ignored.
 void catchHangup();
 
+// From now on, a display connection found dead (the X server ended, the SSH
+// connection that carried it dropped) calls `handler`, and the process then
+// ends at once with the status it returns: no exit(), whose static
+// destructors would meet threads that still run, no return to the display
+// library. It runs on the thread whose display call failed and must touch
+// no window, GL or display. A child forked with it ends with status 1
+// without calling it. Null puts the display library's own handling back.
+void setDisplayLostHandler(int (*handler)());
+
 // Starts the video subsystem on a real display. Refuses (false, with the
 // reason) when there is none: SDL would otherwise fall back to an invisible
 // offscreen driver and a window would "succeed" that nobody can see.

@@ -4,6 +4,8 @@
 #include "shell/program_state.h"
 #include "shell/shell_hooks.h"
 
+#include <cstdio>
+
 #include <GL/gl.h>
 #include <GL/glu.h>
 
@@ -67,7 +69,7 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
     return true;
 }
 
-void destroyGlWindow() {
+bool destroyGlWindow() {
     if (glWindow.fullscreen != 0)
         leaveFullscreen(glWindow.window);
     if (glWindow.renderContext != nullptr) {
@@ -84,18 +86,34 @@ void destroyGlWindow() {
         stopVideo();
         glWindow.ownsVideo = false;
     }
+    return saveMapAtEnd(true);
+}
+
+bool saveMapAtEnd(bool inBox) {
     // Only a map that the scene loaded is saved: a creation that failed
     // before that must not replace the stored map with empty layers.
-    if (!mapLoadStepRan())
-        return;
+    const MapLoadState loaded = mapLoadState();
+    if (loaded == MapLoadState::notRun)
+        return false;
     const bool saved = saveMapFile();
     const bool kept = settleRecoveryCopy(saved);
-    if (!saved)
-        showMessageBox("Error",
-                       kept ? "Couldn't save the map file data/quillmark.map; your edits are kept "
-                              "in data/quillmark.map.recovery"
-                            : "Couldn't save the map file data/quillmark.map",
-                       MessageIcon::error);
+    if (saved)
+        return true;
+    // Edits on a map that could not be read were made on an empty field: a
+    // copy of them put over the map would lose the map itself.
+    const char* text =
+        !kept ? "Couldn't save the map file data/quillmark.map"
+        : loaded == MapLoadState::unreadable
+            ? "Couldn't save the map file data/quillmark.map, which could not be read either. "
+              "Your edits, made on an empty field, are kept in data/quillmark.map.recovery: it "
+              "is not the map and must not replace it"
+            : "Couldn't save the map file data/quillmark.map; your edits are kept in "
+              "data/quillmark.map.recovery";
+    if (inBox)
+        showMessageBox("Error", text, MessageIcon::error);
+    else
+        std::fprintf(stderr, "%s\n", formatMessageLine("Error", text).c_str());
+    return false;
 }
 
 void windowProc(const PlatformEvent& event) {

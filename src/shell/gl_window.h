@@ -25,9 +25,15 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
                     int32_t frequency, uint8_t fullscreen);
 
 // Restores the display mode, releases the context and the window, reports
-// each failed release, then saves the map (only when the scene has loaded
-// it; a failed save is reported).
-void destroyGlWindow();
+// each failed release, then saves the map (saveMapAtEnd, in a box). True
+// when the map was saved.
+bool destroyGlWindow();
+
+// The save that ends a run: the map, only when the scene has loaded it, then
+// its recovery copy settled. A failed save is reported as the error box, in
+// one (`inBox`) or only as the box's line on stderr, for an end that has no
+// display left. True when the map was saved.
+bool saveMapAtEnd(bool inBox);
 
 // Handles one event from the queue other than the quit message: minimise and
 // restore, close requests, keys for the tick, resizes and focus.

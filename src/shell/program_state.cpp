@@ -41,9 +41,9 @@ bool settleRecoveryCopy(bool saved) {
     return finishMapRecovery(mapRecovery, map, saved);
 }
 
-bool mapLoadStepRan() {
+MapLoadState mapLoadState() {
     std::lock_guard<std::mutex> lock(sceneState.mutex);
-    return sceneState.state.map.loadState != MapLoadState::notRun;
+    return sceneState.state.map.loadState;
 }
 
 int initScene() {

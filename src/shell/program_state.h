@@ -40,10 +40,10 @@ void startRecoveryCopy();
 // date; true when the copy then holds the edits.
 bool settleRecoveryCopy(bool saved);
 
-// Whether the scene initialisation's load step has run: from then on the
-// teardown saves the map, or reports why it could not (a file that could
-// not be read is never replaced).
-bool mapLoadStepRan();
+// How the scene initialisation's load step went (notRun before it): from
+// then on the teardown saves the map, or reports why it could not (a file
+// that could not be read is never replaced).
+MapLoadState mapLoadState();
 
 // The scene initialisation over the process-wide records (map file
 // data/quillmark.map); returns 1.

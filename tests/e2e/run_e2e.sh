@@ -7,7 +7,7 @@
 # CASE is one of: edit-and-escape, close-request, broken-model,
 #                 config-tool, screenshot, save-fails, sigterm, sigkill,
 #                 quick-taps, ru-layout, fullscreen-refused, sighup,
-#                 second-instance, crash-recovery
+#                 second-instance, crash-recovery, display-lost
 # Exit code 77 means the case could not run here (skipped).
 set -u
 case_name=$1 program=$2 tool=$3 x_poke=$4 artifacts=$5
@@ -397,6 +397,21 @@ crash-recovery)
     dismiss_box "FRAMERATE TEST"
     wait_program
     cmp -s "$game/data/quillmark.map" "$work/known.map" || fail "the map file changed"
+    ;;
+display-lost)
+    # The X server ends under the editor (an ssh -X connection drops): it
+    # saves as on any other end and exits by itself, with no signal.
+    start_program
+    window=$(window_id) || fail "no window"
+    sleep 0.3
+    for key in Scroll_Lock w; do press "$window" "$key"; done
+    wait_for_file "$game/data/quillmark.map.recovery" || fail "no recovery copy of the edit"
+    kill -KILL "$xvfb_pid" && xvfb_pid=
+    wait_program
+    [ "$exit_code" = 0 ] && [ "$(cat "$work/stderr")" = 'quillmark: the display went away; saving the map' ] ||
+        fail "exit code $exit_code, expected 0; stderr: $(cat "$work/stderr")"
+    map_is_known_with water,7,5=1 || fail "the edit was not saved"
+    [ ! -e "$game/data/quillmark.map.recovery" ] || fail "the recovery copy outlived the save"
     ;;
 *)
     fail "unknown case"

@@ -552,3 +552,46 @@ TEST_F(MapFileAsUserTest, ALinkAnotherUserPlantedInAStickyFolderIsNotFollowed) {
     EXPECT_FALSE(saveMapTo(map, planted));
     EXPECT_EQ(readBytes(), randomBytes(mapFileSize, 15));
 }
+
+TEST_F(MapFileAsUserTest, AGroupMembersSaveOfAnotherUsersMapKeepsItsOwner) {
+    // A shared folder (setgid, 2775) whose group the user is in; the map is
+    // another user's, writable by the group. A rename would make it the
+    // saver's, and its owner could no longer chmod it.
+    if (!asRoot)
+        GTEST_SKIP() << "needs root to give the map to another user";
+    const uid_t owner = user.uid == 1 ? 2 : 1;
+    const fs::path shared = makeFolder("shared");
+    ASSERT_EQ(::chown(shared.c_str(), 0, user.gid), 0);
+    ASSERT_EQ(::chmod(shared.c_str(), 02775), 0);
+    const std::string map = (shared / "quillmark.map").string();
+    writeFileBytes(map, randomBytes(mapFileSize, 16));
+    ASSERT_EQ(::chown(map.c_str(), owner, user.gid), 0);
+    ASSERT_EQ(::chmod(map.c_str(), 0664), 0);
+    const ino_t before = statOf(map).st_ino;
+
+    EXPECT_EQ(asUser([&](std::string& notes) {
+                  check(notes, saveMapTo(loadedMap(map, 2.5f), map), "save failed");
+              }),
+              "");
+    EXPECT_EQ(savedEdit(map), 2.5f);
+    EXPECT_EQ(statOf(map).st_uid, owner);
+    EXPECT_EQ(statOf(map).st_gid, user.gid);
+    EXPECT_EQ(statOf(map).st_ino, before) << "written in place, as a plain write";
+    EXPECT_EQ(filesInDir(shared), std::vector<std::string>{"quillmark.map"});
+}
+
+TEST_F(MapFileTest, ANameForADescriptorAlreadyOpenHereIsWrittenThroughIt) {
+    // As `(tool a /dev/stdout; tool b /dev/stdout) > two.bin`: the second
+    // write must land in the file, not in one the first save renamed away.
+    const int out = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ASSERT_GE(out, 0);
+    const ino_t before = statOf(path).st_ino;
+    const std::string first(64, 'a'), second = "second";
+    EXPECT_TRUE(writeFileAtomically("/dev/fd/" + std::to_string(out), first.data(), first.size()));
+    EXPECT_TRUE(
+        writeFileAtomically("/proc/self/fd/" + std::to_string(out), second.data(), second.size()));
+    ::close(out);
+    EXPECT_EQ(statOf(path).st_ino, before);
+    const std::vector<uint8_t> bytes = readBytes();
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), second);
+}

@@ -59,3 +59,41 @@ TEST(MapRecovery, TheCopyFollowsTheEditsAndAFailedWriteKeepsTheLastOneWhole) {
     EXPECT_FALSE(finishMapRecovery(recovery, map, true));
     EXPECT_FALSE(std::filesystem::exists(copy));
 }
+
+TEST(MapRecovery, EveryCopySetAsideIsKeptAndALinkAtTheCopysNameIsNeverFollowed) {
+    const ScratchDir scratch("recovery");
+    const std::string copy = (scratch.path() / "m.map.recovery").string();
+    const std::string recovered = (scratch.path() / "m.map.recovered").string();
+    std::string setAside;
+    EXPECT_EQ(setAsideEarlierCopy(copy, recovered, setAside), LeftCopy::none);
+
+    // Two runs in a row end unsaved: the first one's edits stay where they
+    // were set aside, and the second's take the next free name.
+    for (const std::string& expected : {recovered, recovered + ".1", recovered + ".2"}) {
+        writeFileBytes(copy, Bytes(mapFileSize, static_cast<uint8_t>(expected.size())));
+        EXPECT_EQ(setAsideEarlierCopy(copy, recovered, setAside), LeftCopy::renamed);
+        EXPECT_EQ(setAside, expected);
+    }
+    EXPECT_EQ(readFileBytes(recovered), Bytes(mapFileSize, static_cast<uint8_t>(recovered.size())));
+    EXPECT_EQ(readFileBytes(recovered + ".1"), Bytes(mapFileSize, recovered.size() + 2));
+
+    // A link planted at the copy's name: not set aside, never written
+    // through, said once, and left in place at the end.
+    const std::string victim = scratch.file("victim", Bytes{'k', 'e', 'e', 'p'});
+    std::filesystem::create_symlink(victim, copy);
+    EXPECT_EQ(setAsideEarlierCopy(copy, recovered, setAside), LeftCopy::notACopy);
+    HexMap map;
+    MapRecovery recovery;
+    prepareMapRecovery(recovery, map, copy, 0600);
+    testing::internal::CaptureStderr();
+    for (float edit : {1.0f, 2.0f}) {
+        map.height.cell[1][1] = edit;
+        updateMapRecovery(recovery, map);
+    }
+    EXPECT_FALSE(finishMapRecovery(recovery, map, false));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, "quillmark: cannot keep the recovery copy " + copy +
+                        ": a symbolic link is at its name, and is left alone\n");
+    EXPECT_EQ(readFileBytes(victim), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_TRUE(std::filesystem::is_symlink(copy));
+}

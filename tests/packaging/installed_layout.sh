@@ -46,10 +46,11 @@ user_owns "$work/home" "$work/xdg"
 start_xvfb
 
 # Runs the installed launcher as the user until its window shows, types the
-# keys given, then Escape, and dismisses the frame-rate report.
+# keys given, then Escape, and dismisses the frame-rate report; from the
+# folder `from`, with CDPATH `cdpath` and the options `launch` when set.
 run_editor() {
-    as_user env HOME="$work/home" XDG_DATA_HOME="$work/xdg" "$prefix/bin/quillmark" \
-        >/dev/null 2>"$work/stderr" &
+    as_user env -C "${from:-$work}" ${cdpath:+CDPATH=$cdpath} HOME="$work/home" \
+        XDG_DATA_HOME="$work/xdg" "$prefix/bin/quillmark" ${launch-} >/dev/null 2>"$work/stderr" &
     launcher_pid=$!
     local window key
     window=$(window_id) || fail "no window; stderr: $(cat "$work/stderr")"
@@ -65,9 +66,9 @@ run_editor() {
 }
 same() { cmp -s "$1" "$2" || fail "$3"; }
 edit_kept() {
-    [ "$("$tool" map diff "$installed/quillmark.map" "$game/data/quillmark.map")" = \
+    [ "$("$tool" map diff "$installed/quillmark.map" "${2:-$game/data/quillmark.map}")" = \
         "row 7 column 5 water: 2 -> 3
-1 difference" ] || fail "$1: $("$tool" map diff "$installed/quillmark.map" "$game/data/quillmark.map")"
+1 difference" ] || fail "$1: $("$tool" map diff "$installed/quillmark.map" "${2:-$game/data/quillmark.map}")"
 }
 
 # The first run makes data/ with the defaults and the sample map; an edit
@@ -92,7 +93,17 @@ as_user cp "$game/data/land3.bmp" "$game/data/land0.bmp"
 as_user rm "$game/data/guy0003.ms3d"
 cp "$installed/land4.bmp" "$installed/land0.bmp"
 cp "$installed/land2.bmp" "$installed/land1.bmp"
+# Links planted at the temporary names an earlier launcher took from its PID,
+# the next 400 (by one process): the restore and the record follow none.
+echo "not for the launcher" >"$work/victim" && user_owns "$work/victim"
+perl -e 'symlink $ARGV[0], "$ARGV[1]/.quillmark-new.$_" for $ARGV[2] .. $ARGV[2] + 400' \
+    "$work/victim" "$game/data" "$(($(cat /proc/sys/kernel/ns_last_pid) + 1))"
 run_editor
+rm -f "$game/data"/.quillmark-new.*
+[ "$(cat "$work/victim")" = "not for the launcher" ] && [ ! -L "$game/data/guy0003.ms3d" ] &&
+    [ ! -L "$game/data/.quillmark-defaults" ] || fail "the launcher followed a planted link"
+[ "$(stat -c %a "$game/data/guy0003.ms3d")" = "$(printf %o $((0666 & ~0$(umask))))" ] ||
+    fail "the restored default's mode is not a plain copy's"
 edit_kept "the second run lost the edited map"
 same "$game/data/object0011.ms3d" "$installed/object0003.ms3d" "the user's object0011.ms3d changed"
 same "$game/data/land0.bmp" "$installed/land3.bmp" "the user's land0.bmp was replaced"
@@ -100,6 +111,13 @@ same "$game/data/guy0003.ms3d" "$installed/guy0003.ms3d" "the deleted guy0003.ms
 same "$game/data/land1.bmp" "$installed/land2.bmp" "the unchanged land1.bmp was not updated"
 grep -qx "$(sha256sum <"$installed/land2.bmp" | cut -d' ' -f1)  land1.bmp" \
     "$game/data/.quillmark-defaults" || fail "the update of land1.bmp is not recorded"
+
+# CDPATH naming a folder with a g/ of its own: --game-dir g is still ./g.
+for folder in here elsewhere; do mkdir -p "$work/$folder/g" && cp "$game/ZKP.cfg" "$work/$folder/g/"; done
+user_owns "$work/here" "$work/elsewhere"
+from=$work/here cdpath=$work/elsewhere launch="--game-dir g" run_editor Scroll_Lock w
+edit_kept "the edit was not saved in ./g" "$work/here/g/data/quillmark.map"
+[ ! -e "$work/elsewhere/g/data" ] || fail "the CDPATH folder's g was used"
 
 # A home the user cannot write, no XDG_DATA_HOME: the reason on stderr, exit
 # 1, no editor; started from a menu (stderr no terminal, a display) in a box.

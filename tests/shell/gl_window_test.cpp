@@ -107,7 +107,7 @@ TEST_F(GlWindowTest, WindowedCreationSetsViewportProjectionAndScene) {
     ASSERT_TRUE(openWindow()) << (recorder.messages.empty() ? "" : recorder.lines().front());
     EXPECT_EQ(glWindow.fullscreen, 0);
     EXPECT_EQ(glWindow.active, 1);
-    EXPECT_TRUE(mapLoadStepRan());
+    EXPECT_NE(mapLoadState(), MapLoadState::notRun);
 
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -264,9 +264,20 @@ TEST_F(GlWindowTest, AMapThatCannotBeReadIsReportedAtStartAndNeverReplaced) {
     EXPECT_EQ(said, "data/quillmark.map: Is a directory; edits will not be saved\n");
     EXPECT_TRUE(recorder.messages.empty()) << "no box at start-up";
 
+    // The edits are kept, but they were made on an empty field: the box
+    // says that copy must not replace the map.
+    startRecoveryCopy();
+    {
+        std::lock_guard<std::mutex> lock(sceneState.mutex);
+        sceneState.state.map.height.cell[1][1] = 2.0f;
+    }
     destroyGlWindow();
     EXPECT_EQ(recorder.lines(),
-              std::vector<std::string>{"Error: Couldn't save the map file data/quillmark.map"});
+              std::vector<std::string>{
+                  "Error: Couldn't save the map file data/quillmark.map, which could not be read "
+                  "either. Your edits, made on an empty field, are kept in "
+                  "data/quillmark.map.recovery: it is not the map and must not replace it"});
+    EXPECT_TRUE(fs::is_regular_file(mapRecoveryPath));
     EXPECT_TRUE(fs::is_directory(mapFilePath));
     EXPECT_TRUE(fs::is_empty(mapFilePath));
 }
@@ -278,7 +289,7 @@ TEST_F(GlWindowTest, AFullscreenModeThatCannotBeHadFailsWithoutFallingBack) {
     EXPECT_EQ(glWindow.failureCause, "fullscreen 1600x1200" + offered);
     EXPECT_EQ(glWindow.window, nullptr) << "no window on the desktop instead";
     EXPECT_EQ(glWindow.fullscreen, 1);
-    EXPECT_FALSE(mapLoadStepRan());
+    EXPECT_EQ(mapLoadState(), MapLoadState::notRun);
     EXPECT_TRUE(recorder.messages.empty()) << "the caller reports the failure";
     // A size that is offered, at a rate that is not.
     EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 640, 480, 32, 60, 1));

@@ -74,5 +74,5 @@ TEST(WindowCreation, NoRealDisplayMeansNoWindow) {
     // The tests run with SDL's offscreen driver, which would show nothing.
     EXPECT_FALSE(createGlWindow("Quillmark", nullptr, 640, 480, 32, 0, 0));
     EXPECT_EQ(glWindow.window, nullptr);
-    EXPECT_FALSE(mapLoadStepRan()) << "no scene, so nothing may be saved";
+    EXPECT_EQ(mapLoadState(), MapLoadState::notRun) << "no scene, so nothing may be saved";
 }

@@ -1,6 +1,7 @@
 // model import and bmp import: models and pictures written here, imported,
 // then read back with the editor's own MS3D loader and BMP decoder.
 
+#include "../model/model_test_support.h"
 #include "hook_swap.h"
 #include "image/bmp_image.h"
 #include "image_import.h"
@@ -10,6 +11,7 @@
 #include "platform/platform_hooks.h"
 #include "run_command.h"
 #include "scratch_dir.h"
+#include "unprivileged.h"
 
 #include <gtest/gtest.h>
 #include <stb/stb_image_write.h>
@@ -23,6 +25,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -598,6 +601,131 @@ TEST(ModelImport, AFailedWriteAtAnyStepLeavesTheEarlierImportWhole) {
     expectTexture(decodeBmp(out.parent_path() / "two-2.bmp"), 8, 8);
 }
 
+TEST(ModelImport, TexturesTakeFreeNamesAndOnlyTheImportsOwnFilesGo) {
+    ScratchDir dir("import");
+    const fs::path data = dir.path() / "data";
+    fs::create_directories(data);
+    for (const fs::path& folder : {dir.path(), data}) // for the run as a user
+        fs::permissions(folder, fs::perms::all);
+    dir.file("tex.png", pngOf(redOverBlue(4, 4)));
+    dir.file("box.mtl", bytesOf("newmtl A\nmap_Kd tex.png\n"));
+    const std::string in = dir.file(
+        "box.obj", bytesOf("mtllib box.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl A\nf 1 2 3\n"));
+    const auto import = [&](const fs::path& out, std::string& error) {
+        ModelImportSummary summary;
+        return importModel(in, out.string(), ModelImportOptions(), summary, error);
+    };
+    // The user's own castle-0.bmp and a dangling link; the model's write
+    // fails on a read-only castle.ms3d.
+    const fs::path castle = data / "castle.ms3d";
+    ASSERT_TRUE(writeFileBytes(data / "castle-0.bmp", bytesOf("the user's own")));
+    fs::create_symlink("nowhere.bmp", data / "castle-1.bmp");
+    ASSERT_TRUE(writeFileBytes(castle, bytesOf("not a model")));
+    fs::permissions(castle, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const auto before = folderFiles(data);
+    const int refused = runUnprivileged([&] {
+        std::string error;
+        return import(castle, error) ? 1 : error.find("nothing written") == std::string::npos;
+    });
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(folderFiles(data), before);
+    EXPECT_EQ(fs::read_symlink(data / "castle-1.bmp"), "nowhere.bmp");
+
+    fs::remove(castle);
+    std::string error;
+    ASSERT_TRUE(import(castle, error)) << error;
+    EXPECT_EQ(loadMs3d(castle).materials.at(0).textureName, "castle-2.bmp");
+    EXPECT_EQ(readFileText(data / "castle-0.bmp"), "the user's own");
+    EXPECT_EQ(fs::read_symlink(data / "castle-1.bmp"), "nowhere.bmp");
+
+    // object0008.ms3d, a copy, still names object0007-0.bmp when 0007 is
+    // imported again, and another model names object0007-1.bmp in other
+    // capitals; a FIFO among the models is passed over. object0007-2.bmp,
+    // which nothing else names, goes.
+    const fs::path seven = data / "object0007.ms3d";
+    ASSERT_TRUE(import(seven, error)) << error;
+    fs::copy_file(seven, data / "object0008.ms3d");
+    ModelImportSummary summary;
+    ASSERT_TRUE(importModel(in, seven.string(), ModelImportOptions(), summary, error)) << error;
+    EXPECT_TRUE(mentions(summary.warnings, "kept the replaced model's object0007-0.bmp: "
+                                           "object0008.ms3d names it"));
+    Ms3dFile other = sampleMs3d();
+    other.materials.at(0).textureName = "./OBJECT0007-1.BMP";
+    ASSERT_TRUE(writeMs3dFile(other, (data / "other.ms3d").string()));
+    ASSERT_EQ(::mkfifo((data / "fifo.ms3d").c_str(), 0600), 0);
+    const std::string again = "model import " + shellQuote(in) + " " + shellQuote(seven.string());
+    ASSERT_EQ(runTool(again).status, 0);
+    ASSERT_EQ(runTool(again).status, 0);
+    EXPECT_EQ(loadMs3d(seven).materials.at(0).textureName, "object0007-3.bmp");
+    for (const char* kept : {"object0007-0.bmp", "object0007-1.bmp"})
+        EXPECT_TRUE(fs::exists(data / kept)) << kept;
+    EXPECT_FALSE(fs::exists(data / "object0007-2.bmp"));
+    fs::remove(data / "fifo.ms3d");
+
+    // A stem too long for <stem>-<n>.bmp to fit its field: nothing written.
+    const auto all = folderFiles(data);
+    EXPECT_FALSE(import(data / (std::string(124, 'x') + ".ms3d"), error));
+    EXPECT_NE(error.find("too long"), std::string::npos) << error;
+    EXPECT_EQ(folderFiles(data), all);
+}
+
+TEST(ModelImport, TheReadersModelIsTakenBackWholeOrNotAtAll) {
+    Ms3dFile sample = sampleMs3d();
+    sample.groups.at(0).name = std::string(32, 'g'); // no terminator
+    sample.trailer = {1, 2, 3};
+    Bytes bytes, again;
+    ASSERT_TRUE(encodeMs3d(sample, bytes));
+    Ms3dFile read;
+    ASSERT_TRUE(decodeMs3d(bytes.data(), bytes.size(), read));
+    ASSERT_TRUE(encodeMs3d(read, again));
+    EXPECT_EQ(again, bytes);
+    EXPECT_EQ(read.groups.at(0).name, sample.groups.at(0).name);
+    EXPECT_EQ(read.materials.at(0).textureName, sample.materials.at(0).textureName);
+    // Cut anywhere before the trailer: refused, and the record kept as it was.
+    for (size_t size = 0; size + sample.trailer.size() < bytes.size(); ++size)
+        EXPECT_FALSE(decodeMs3d(bytes.data(), size, read)) << size;
+    EXPECT_EQ(read.trailer, sample.trailer);
+}
+
+TEST(ModelImport, WhatIsNoRegularFileEndsTheImportAtOnce) {
+    ScratchDir dir("import");
+    for (const char* fifo : {"parts.mtl", "tex.png", "buffer.bin"})
+        ASSERT_EQ(::mkfifo((dir.path() / fifo).c_str(), 0600), 0);
+    dir.file("tex.mtl", bytesOf("newmtl A\nmap_Kd tex.png\n"));
+    dir.file("zero.mtl", bytesOf("newmtl A\nmap_Kd /dev/zero\n"));
+    const auto obj = [&](const std::string& mtl) {
+        return shellQuote(dir.file(mtl + ".obj", bytesOf("mtllib " + mtl +
+                                                         "\nv 0 0 0\nv 1 0 0\nv 0 1 0\n"
+                                                         "usemtl A\nf 1 2 3\n")));
+    };
+    const std::string gltf = shellQuote(dir.file(
+        "m.gltf",
+        bytesOf(R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+                R"("nodes":[{"mesh":0}],"meshes":[{"primitives":[{"attributes":{"POSITION":0}}]}],)"
+                R"("buffers":[{"byteLength":36,"uri":"buffer.bin"}],)"
+                R"("bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,)"
+                R"("componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}]})")));
+    const fs::path out = dir.path() / "out";
+    fs::create_directories(out);
+    const std::string ms3d = " " + shellQuote((out / "m.ms3d").string());
+    const std::pair<std::string, std::string> cases[] = {
+        {"model import " + obj("parts.mtl") + ms3d, "parts.mtl is a FIFO, not a regular file"},
+        {"model import " + obj("tex.mtl") + ms3d, "tex.png is a FIFO, not a regular file"},
+        {"model import " + obj("zero.mtl") + ms3d, "/dev/zero is a character device"},
+        {"model import " + gltf + ms3d, "buffer.bin is a FIFO"},
+        {"bmp import " + shellQuote((dir.path() / "tex.png").string()) + " " +
+             shellQuote((out / "t.bmp").string()),
+         "not a regular file"}};
+    for (const auto& [arguments, said] : cases) {
+        const CommandResult run =
+            runCapturing("timeout 20 " + shellQuote(quillmarkToolPath()) + " " + arguments);
+        EXPECT_EQ(run.status, 1) << arguments;
+        EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("; nothing written"), std::string::npos) << run.err;
+        EXPECT_TRUE(folderEntries(out).empty()) << arguments;
+    }
+}
+
 TEST(BmpImport, PngAndJpegKeepTheirTopRowOnTop) {
     ScratchDir dir("import");
     const std::string png = dir.file("picture.png", pngOf(redOverBlue(48, 20)));
@@ -640,9 +768,10 @@ TEST(ContainedReader, NeitherAFifoNorAKilledToolLeavesAReaderWaiting) {
     const std::string fifo = (dir.path() / "fifo.png").string();
     ASSERT_EQ(runShell("mkfifo " + shellQuote(fifo)), 0);
     for (const char* command : {"bmp import ", "model import "})
-        for (const auto& [in, kind] : {std::pair(fifo, "a FIFO"), {dir.path(), "a directory"}}) {
+        for (const auto& [in, kind] : {std::pair(fifo, "a FIFO"), {dir.path(), "a folder"}}) {
             const CommandResult run = runTool(command + shellQuote(in) + " out");
-            const std::string said = "cannot read " + in + ": it is " + kind + ", not a file";
+            const std::string said =
+                "cannot read " + in + ": it is " + kind + ", not a regular file";
             EXPECT_EQ(run.status, 1) << command << in;
             EXPECT_NE(run.err.find(said), std::string::npos) << run.err;
         }
