@@ -7,7 +7,6 @@
 #include "ms3d_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/byte_io.h"
-#include "platform/exclusive_file.h"
 #include "platform/mapped_file.h"
 #include "platform/regular_file.h"
 

@@ -365,3 +365,35 @@ bool renameWithoutReplacing(const std::string& from, const std::string& to) {
     ::unlink(from.c_str());
     return true;
 }
+
+bool createNewFile(const std::string& folder, const std::function<bool(std::string&)>& nextName,
+                   const void* data, size_t size, std::string& name) {
+    const std::string at = folder.empty() ? "." : folder;
+    std::string temporary;
+    Descriptor file(createTemporary(at, 0666, temporary));
+    if (!file.valid())
+        return false;
+    bool ok = writeAll(file.get(), static_cast<const unsigned char*>(data), size) &&
+              ::fsync(file.get()) == 0 && file.close();
+    int failure = errno;
+    for (bool claimed = false; ok && !claimed;) {
+        if (!nextName(name)) {
+            ok = false;
+            failure = EEXIST;
+        } else if (!(claimed = renameWithoutReplacing(temporary, at + "/" + name)) &&
+                   errno != EEXIST) {
+            ok = false;
+            failure = errno;
+        }
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        errno = failure;
+        return false;
+    }
+    // The new name itself reaches the disk with the folder.
+    const Descriptor folderFd(::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.valid())
+        ::fsync(folderFd.get());
+    return true;
+}

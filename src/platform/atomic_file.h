@@ -4,6 +4,7 @@
 // the file allows that; elsewhere the save does what a plain write would.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 // Replaces the contents of the file at `path` with `size` bytes, allowed
@@ -49,3 +50,13 @@ bool writeOwnFileAtomically(const std::string& path, const void* data, size_t si
 // Renames `from` to `to` only while nothing is at `to` (EEXIST otherwise), so
 // that no file of anyone's is ever replaced.
 bool renameWithoutReplacing(const std::string& from, const std::string& to);
+
+// Writes `size` bytes to a new file (0666 less the umask) in `folder`, under
+// the first name `nextName` gives (a file name, no folder) that nothing has:
+// no file of any kind, no link, not even a dangling one. The bytes go to a
+// temporary beside it first, flushed to the disk, which then takes the name
+// only while it is free. True with the name in `name`. False with errno set
+// otherwise (EEXIST when `nextName` gave up, returning false); no temporary
+// remains and nothing already in the folder is touched.
+bool createNewFile(const std::string& folder, const std::function<bool(std::string&)>& nextName,
+                   const void* data, size_t size, std::string& name);
