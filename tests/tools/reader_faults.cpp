@@ -9,9 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-void misbehave(const char*) {
+static void misbehave(const char*) {
     const char* set = std::getenv("QUILLMARK_TEST_READER_FAULT");
     const std::string fault = set != nullptr ? set : "";
     int fds[2];
@@ -28,8 +26,5 @@ void misbehave(const char*) {
             (void)!::read(fds[0], &byte, 1);
 }
 
-struct InstallFaults {
-    InstallFaults() { readerChildHooks.enterChild = misbehave; }
-} installFaults;
-
-} // namespace
+// Set before main runs the tool's own code.
+static const bool installed = (readerChildHooks.enterChild = misbehave, true);
