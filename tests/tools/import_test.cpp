@@ -2,6 +2,7 @@
 // then read back with the editor's own MS3D loader and BMP decoder.
 
 #include "../model/model_test_support.h"
+#include "encoded_bytes.h"
 #include "hook_swap.h"
 #include "image/bmp_image.h"
 #include "image_import.h"
@@ -51,26 +52,7 @@ Picture redOverBlue(int width, int height) {
 }
 
 Bytes pngOf(const Picture& picture) {
-    Bytes png;
-    stbi_write_png_to_func(
-        [](void* out, void* data, int size) {
-            auto* bytes = static_cast<const uint8_t*>(data);
-            static_cast<Bytes*>(out)->insert(static_cast<Bytes*>(out)->end(), bytes, bytes + size);
-        },
-        &png, picture.width, picture.height, 3, picture.rgb.data(), picture.width * 3);
-    return png;
-}
-
-std::string base64(const Bytes& bytes) {
-    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string text;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        const uint32_t n = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
-                           (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-        for (size_t k = 0; k < 4; ++k)
-            text += i + k <= bytes.size() ? digits[(n >> (18 - 6 * k)) & 63] : '=';
-    }
-    return text;
+    return pngBytesOf(picture.width, picture.height, picture.rgb);
 }
 
 RgbImage decodeBmp(const fs::path& path) {
@@ -229,9 +211,9 @@ TEST(ModelImport, GltfWithEmbeddedTextureOnAMirroredNode) {
         R"("materials":[{"name":"Canvas","pbrMetallicRoughness":{"baseColorFactor":)"
         R"([1,0.5,0.25,1],"baseColorTexture":{"index":0}}}],)"
         R"("textures":[{"source":0}],"images":[{"uri":"data:image/png;base64,)" +
-        base64(pngOf(redOverBlue(40, 40))) +
+        base64Of(pngOf(redOverBlue(40, 40))) +
         R"("}],"buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,)" +
-        base64(buffer) +
+        base64Of(buffer) +
         R"("}],"bufferViews":[{"buffer":0,"byteLength":36},)"
         R"({"buffer":0,"byteOffset":36,"byteLength":24}],)"
         R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
