@@ -20,6 +20,7 @@ libsdl2-dev
 libxrandr-dev
 libstb-dev
 libassimp-dev
+libseccomp-dev
 libgl-dev
 libglu1-mesa-dev
 libegl-dev

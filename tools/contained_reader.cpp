@@ -2,10 +2,12 @@
 
 #include "platform/byte_io.h"
 #include "platform/regular_file.h"
+#include "platform/sandbox.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +21,20 @@ std::string signalName(int signal) {
     if (!name.empty())
         name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
     return name;
+}
+
+// The child could not set up its sandbox: it reads nothing.
+constexpr int noSandboxStatus = 123;
+
+void noteUnconfinedReads() {
+    static bool said = false;
+    if (said || sandboxLandlockAbi() > 0)
+        return;
+    said = true;
+    std::fputs("quillmark-tool: note: this kernel has no Landlock, so the readers' reads are not "
+               "confined to the model's folder; they still can write, connect, start and "
+               "signal nothing\n",
+               stderr);
 }
 
 } // namespace
@@ -47,10 +63,22 @@ bool checkReaderInput(const std::string& path, std::string& error) {
 }
 
 bool runContainedReader(const char* reader, const ContainmentLimits& limits,
+                        const std::string& readableFolder,
                         const std::function<void(std::vector<uint8_t>&)>& read,
                         std::vector<uint8_t>& bytes, std::string& error) {
+    noteUnconfinedReads();
     ContainedOutcome outcome = runContained(
         [&](std::vector<uint8_t>& made) {
+            // After the limits, before any untrusted byte is touched.
+            bool confined = false;
+            std::string why;
+            if (!enterSandbox({readableFolder, {containedResultFd, STDERR_FILENO}}, confined,
+                              why)) {
+                if (errno == ENOMEM) // no room left to build the filter under the limit
+                    endContainedIfOutOfMemory();
+                std::fprintf(stderr, "quillmark-tool: %s\n", why.c_str());
+                ::_exit(noSandboxStatus);
+            }
             if (readerChildHooks.enterChild != nullptr)
                 readerChildHooks.enterChild(reader);
             read(made);
@@ -75,15 +103,35 @@ bool runContainedReader(const char* reader, const ContainmentLimits& limits,
             " s (--max-seconds raises it)";
         break;
     case ContainedEnd::failed:
-        error = outcome.exitStatus == 0
-                    ? the + " ended without its whole result"
-                    : the + " failed (exit status " + std::to_string(outcome.exitStatus) + ")";
+        if (const char* call = sandboxStoppedCall(outcome.exitStatus))
+            error = the + " was stopped: it tried something a " + reader + " never needs (" + call +
+                    ")";
+        else if (outcome.exitStatus == noSandboxStatus)
+            error = "no sandbox for " + the + " on this machine (the reason is above)";
+        else
+            error = outcome.exitStatus == 0
+                        ? the + " ended without its whole result"
+                        : the + " failed (exit status " + std::to_string(outcome.exitStatus) + ")";
         break;
     case ContainedEnd::notStarted:
         error = "cannot start " + the + ": " + std::strerror(outcome.error);
         break;
     }
     return false;
+}
+
+std::string describeReaderSandbox() {
+    const SandboxSupport support = sandboxSupport();
+    std::string text = support.landlockAbi > 0
+                           ? "Landlock: ABI " + std::to_string(support.landlockAbi) +
+                                 " (the model reader reads only under the model's folder, the "
+                                 "picture decoder no file at all)\n"
+                           : "Landlock: not available (reads are not confined to the model's "
+                             "folder)\n";
+    text += support.seccomp ? "seccomp: available (each reader runs under a filter that refuses "
+                              "writing, connecting, starting programs and signalling)\n"
+                            : "seccomp: not available (no reader can run: imports are refused)\n";
+    return text;
 }
 
 void putBlock(ByteWriter& out, const void* data, size_t size) {

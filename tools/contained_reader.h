@@ -17,9 +17,9 @@ constexpr unsigned defaultReaderSeconds = 60;
 // defaultReaderSeconds, of CPU time and of wall-clock time.
 ContainmentLimits defaultReaderLimits();
 
-// What a reader's child runs before the read, told which reader it is ("the
-// picture reader"). The tool leaves them empty; only test programs set them,
-// to make the reader misbehave as a hostile file would.
+// What a reader's child runs before the read, inside its sandbox, told which
+// reader it is ("picture reader"). The tool leaves them empty; only test
+// programs set them, to make the reader misbehave as a hostile file would.
 struct ReaderChildHooks {
     void (*enterChild)(const char* reader) = nullptr;
 };
@@ -30,12 +30,21 @@ extern ReaderChildHooks readerChildHooks;
 // `error`, so that no reader is handed what it would wait on for ever.
 bool checkReaderInput(const std::string& path, std::string& error);
 
-// Runs `read` contained under `limits`. True with what it made in `bytes`;
+// Runs `read` contained under `limits`, in the sandbox (platform/sandbox.h):
+// it may read files under `readableFolder` only (none at all when empty),
+// and write nothing but its result. True with what it made in `bytes`;
 // false with why not in `error`, naming the `reader` ("the model reader
-// crashed (segmentation fault)").
+// crashed (segmentation fault)", "the model reader was stopped: it tried
+// something a model reader never needs (execve)"). Where the kernel has no
+// Landlock, reads are not confined to the folder: said once on stderr.
 bool runContainedReader(const char* reader, const ContainmentLimits& limits,
+                        const std::string& readableFolder,
                         const std::function<void(std::vector<uint8_t>&)>& read,
                         std::vector<uint8_t>& bytes, std::string& error);
+
+// What the sandbox has to work with on this machine, as
+// `model import --sandbox-info` prints it.
+std::string describeReaderSandbox();
 
 // Length-prefixed strings and byte blocks in what a reader sends back. The
 // takes refuse to read past the end.

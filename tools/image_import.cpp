@@ -1,6 +1,9 @@
 #include "image_import.h"
 
 #include "bmp_writer.h"
+#include "contained_reader.h"
+#include "image/bmp_image.h"
+#include "platform/byte_io.h"
 #include "platform/contained_run.h"
 #include "platform/mapped_file.h"
 
@@ -134,4 +137,52 @@ bool encodePictureBmp(const Picture& picture, std::vector<uint8_t>& out) {
         std::memcpy(&bottomFirst[static_cast<size_t>(y) * rowBytes],
                     &picture.rgb[static_cast<size_t>(picture.height - 1 - y) * rowBytes], rowBytes);
     return encodeBmp24(picture.width, picture.height, bottomFirst, out);
+}
+
+bool decodePicturesContained(const std::vector<PictureInput>& inputs, int side,
+                             const ContainmentLimits& limits, std::vector<DecodedPicture>& out,
+                             std::string& error) {
+    std::vector<uint8_t> bytes;
+    const auto decodeAll = [&](std::vector<uint8_t>& made) {
+        ByteWriter result{made};
+        for (const PictureInput& input : inputs) {
+            Picture picture;
+            std::string why;
+            std::vector<uint8_t> bmp;
+            const bool decoded = input.pixels != nullptr
+                                     ? (picture = *input.pixels, true)
+                                     : decodePicture(input.bytes, input.size, picture, why);
+            if (decoded && !encodePictureBmp(side > 0 ? resizePicture(picture, side, side)
+                                                      : resizeToTexture(picture),
+                                             bmp))
+                why = "too large for a BMP";
+            putText(result, why);
+            result.i32(picture.width);
+            result.i32(picture.height);
+            putBlock(result, bmp.data(), bmp.size());
+        }
+    };
+    // The pictures are in memory already: the reader opens no file.
+    if (!runContainedReader("picture reader", limits, std::string(), decodeAll, bytes, error))
+        return false;
+    ByteReader in{bytes.data(), bytes.size()};
+    out.assign(inputs.size(), DecodedPicture());
+    for (DecodedPicture& picture : out) {
+        int32_t width = 0, height = 0;
+        RgbImage image;
+        // Only a BMP that the editor's own decoder reads is taken.
+        if (!takeText(in, picture.error) || !in.i32(width) || !in.i32(height) ||
+            !takeBlock(in, picture.bmp) ||
+            (picture.error.empty() &&
+             decodeDibBytes(picture.bmp.data(), picture.bmp.size(), image) != DibStatus::ok)) {
+            error = "the picture reader sent what no picture gives";
+            return false;
+        }
+        picture.sourceWidth = width;
+        picture.sourceHeight = height;
+    }
+    if (in.left() == 0)
+        return true;
+    error = "the picture reader sent what no picture gives";
+    return false;
 }

@@ -3,6 +3,8 @@
 // reads) made into textures the editor can draw: 24-bit BMPs whose sides are
 // powers of two, as OpenGL 1.1 needs.
 
+#include "platform/contained_run.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -40,3 +42,29 @@ Picture resizeToTexture(const Picture& picture);
 // The 24-bit BMP file of `picture`, whose top row stays the top row of the
 // BMP. False when the picture is empty or too large for a BMP.
 bool encodePictureBmp(const Picture& picture, std::vector<uint8_t>& out);
+
+// A picture for the picture reader: encoded bytes (PNG, JPEG, ...) held in
+// memory, or pixels decoded already (texels a model embeds).
+struct PictureInput {
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+    const Picture* pixels = nullptr;
+};
+
+// What came back for one picture: its BMP and the source's size, or why not.
+struct DecodedPicture {
+    std::string error;
+    int sourceWidth = 0;
+    int sourceHeight = 0;
+    std::vector<uint8_t> bmp; // one the editor's own decoder reads
+};
+
+// Decodes each picture and resizes it (to side x side; with `side` 0 to the
+// nearest powers of two) in the picture reader: a contained child in a
+// sandbox that may open no file at all. True with one DecodedPicture per
+// input (a picture that does not decode has its own error); false with
+// `error` when the reader itself failed: it crashed, was stopped, went over
+// a limit, or sent what no picture gives.
+bool decodePicturesContained(const std::vector<PictureInput>& inputs, int side,
+                             const ContainmentLimits& limits, std::vector<DecodedPicture>& out,
+                             std::string& error);

@@ -1095,7 +1095,7 @@ bool importModel(const std::string& inPath, const std::string& outPath,
     std::vector<uint8_t> bytes;
     std::string why;
     if (!runContainedReader(
-            "model reader", options.limits,
+            "model reader", options.limits, "/",
             [&](std::vector<uint8_t>& made) {
                 ImportResult result;
                 readModel(inPath, options, result);

@@ -4,7 +4,7 @@
 #include "image/bmp_image.h"
 #include "image_import.h"
 #include "platform/atomic_file.h"
-#include "platform/byte_io.h"
+#include "platform/mapped_file.h"
 #include "tool_arguments.h"
 #include "tool_commands.h"
 
@@ -40,23 +40,6 @@ const char* const bmpImportUsage =
     "OUT.bmp is replaced whole, or left as it was when IN cannot be read. It may\n"
     "be /dev/stdout (into a pipe): the report then goes to standard error.\n"
     "Exit status: 0 written, 1 refused, 2 bad arguments.\n";
-
-// In the reader's child: the picture at `path` as the BMP to write (`size`
-// a side, or 0 for the nearest powers of two), or why not.
-void convertPicture(const std::string& path, int size, std::vector<uint8_t>& made) {
-    Picture picture;
-    std::string error;
-    std::vector<uint8_t> bmp;
-    if (readPictureFile(path, picture, error) &&
-        !encodePictureBmp(size > 0 ? resizePicture(picture, size, size) : resizeToTexture(picture),
-                          bmp))
-        error = path + ": too large for a BMP";
-    ByteWriter out{made};
-    putText(out, error);
-    out.i32(picture.width);
-    out.i32(picture.height);
-    putBlock(out, bmp.data(), bmp.size());
-}
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "quillmark-tool bmp import: %s\n\n", message.c_str());
@@ -104,32 +87,33 @@ int runBmpImport(int argc, char** argv) {
     if (paths.size() != 2)
         return usageError("wants IN and OUT.bmp");
 
-    std::vector<uint8_t> result, bmp;
     std::string error;
     if (!checkReaderInput(paths[0], error)) {
         std::fprintf(stderr, "quillmark-tool bmp import: %s; nothing written\n", error.c_str());
         return 1;
     }
-    if (!runContainedReader(
-            "picture reader", limits,
-            [&](std::vector<uint8_t>& made) { convertPicture(paths[0], size, made); }, result,
-            error)) {
+    // Read here, on the trusted side; decoded in a reader that opens no file.
+    MappedFile file;
+    if (!openMappedRegularFile(paths[0].c_str(), true, file)) {
+        std::fprintf(stderr, "quillmark-tool bmp import: cannot read %s: %s; nothing written\n",
+                     paths[0].c_str(), std::strerror(errno));
+        return 1;
+    }
+    std::vector<DecodedPicture> decoded;
+    const bool ran =
+        decodePicturesContained({{file.data, file.size, nullptr}}, size, limits, decoded, error);
+    closeMappedFile(file);
+    if (ran && !decoded[0].error.empty())
+        error = decoded[0].error;
+    if (!ran || !decoded[0].error.empty()) {
         std::fprintf(stderr, "quillmark-tool bmp import: cannot read %s: %s; nothing written\n",
                      paths[0].c_str(), error.c_str());
         return 1;
     }
-    // Only a BMP that the editor's own decoder reads is written.
-    ByteReader in{result.data(), result.size()};
-    int32_t sourceWidth = 0, sourceHeight = 0;
+    const std::vector<uint8_t>& bmp = decoded[0].bmp;
     RgbImage image;
-    if (!takeText(in, error) || !in.i32(sourceWidth) || !in.i32(sourceHeight) ||
-        !takeBlock(in, bmp) || in.left() != 0 ||
-        (error.empty() && decodeDibBytes(bmp.data(), bmp.size(), image) != DibStatus::ok))
-        error = "cannot read " + paths[0] + ": the picture reader sent what no picture gives";
-    if (!error.empty()) {
-        std::fprintf(stderr, "quillmark-tool bmp import: %s; nothing written\n", error.c_str());
-        return 1;
-    }
+    decodeDibBytes(bmp.data(), bmp.size(), image);
+    const int sourceWidth = decoded[0].sourceWidth, sourceHeight = decoded[0].sourceHeight;
     if (!writeFileAtomically(paths[1], bmp.data(), bmp.size())) {
         std::fprintf(stderr, "quillmark-tool bmp import: cannot write %s: %s\n", paths[1].c_str(),
                      std::strerror(errno));

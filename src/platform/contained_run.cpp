@@ -27,7 +27,7 @@ constexpr int unsentStatus = 122;
 
 // Where the child holds its end of the result pipe, the one descriptor it
 // keeps above the standard three.
-constexpr int resultFd = 3;
+constexpr int resultFd = containedResultFd;
 
 using Clock = std::chrono::steady_clock;
 

@@ -41,9 +41,13 @@ bool addressSpaceLimitApplies();
 // allocator). Elsewhere it returns.
 void endContainedIfOutOfMemory();
 
+// The descriptor a contained child's result goes out on, for a sandbox that
+// lets it write there and nowhere else.
+constexpr int containedResultFd = 3;
+
 // Runs `work` in a forked child under `limits` and hands back the bytes it
 // made. The child holds no file descriptor of the caller's but the standard
-// three, and dies with the caller. It ends with _exit: it runs no atexit
+// three and containedResultFd, and dies with the caller. It ends with _exit: it runs no atexit
 // handler and flushes no stdio buffer it inherited. Call it while the process
 // has no other thread: a lock another thread held at the fork stays locked in
 // the child.

@@ -5,14 +5,15 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <linux/futex.h>
 #include <string>
+#include <sys/syscall.h>
 #include <unistd.h>
 #include <vector>
 
 static void misbehave(const char*) {
     const char* set = std::getenv("QUILLMARK_TEST_READER_FAULT");
     const std::string fault = set != nullptr ? set : "";
-    int fds[2];
     if (fault == "crash")
         std::raise(SIGSEGV);
     else if (fault == "memory")
@@ -21,9 +22,9 @@ static void misbehave(const char*) {
     else if (fault == "spin")
         for (volatile unsigned long n = 0;; n = n + 1) {
         }
-    else if (fault == "block" && ::pipe(fds) == 0) // a read nobody answers
-        for (char byte;;)
-            (void)!::read(fds[0], &byte, 1);
+    else if (fault == "block") // a wait nobody answers, using no processor time
+        for (int word = 0;;)
+            ::syscall(SYS_futex, &word, FUTEX_WAIT, 0, nullptr, nullptr, 0);
 }
 
 // Set before main runs the tool's own code.
