@@ -1,5 +1,6 @@
 // quillmark-tool model import: a model from a modelling tool made into MS3D.
 
+#include "contained_reader.h"
 #include "model_import.h"
 #include "tool_arguments.h"
 #include "tool_commands.h"
@@ -14,6 +15,7 @@ const char* const modelImportUsage =
     "usage: quillmark-tool model import IN OUT.ms3d [--height H] [--up AXIS]\n"
     "                                   [--turn DEG] [--max-memory MIB]\n"
     "                                   [--max-seconds S]\n"
+    "       quillmark-tool model import --sandbox-info\n"
     "\n"
     "Reads the model IN in any format Assimp reads (OBJ, glTF 2.0 / GLB, FBX,\n"
     "Collada, ...) and writes it as the MS3D file OUT.ms3d that the editor draws.\n"
@@ -53,7 +55,17 @@ const char* const modelImportUsage =
     "use; OUT is then replaced, and only after that go the old textures. A\n"
     "failure before that leaves the earlier import as it was. Prints a summary:\n"
     "groups, triangles, materials, textures written and the bounding box before\n"
-    "and after fitting. Exit status: 0 written, 1 refused, 2 bad arguments.\n";
+    "and after fitting. Exit status: 0 written, 1 refused, 2 bad arguments.\n"
+    "\n"
+    "Models and pictures from the web may be made to exploit a bug in the\n"
+    "libraries that read them, so each reader runs in a sandbox (seccomp and,\n"
+    "where the kernel has it, Landlock): the model reader may read files only\n"
+    "under the model's folder, the picture reader no file at all, and neither\n"
+    "may write, make or remove a file, connect anywhere, start a program or\n"
+    "signal another process. The textures are found and read by the tool itself.\n"
+    "A reader that tries one of these ends at once: nothing is written, and the\n"
+    "tool says what it tried. --sandbox-info prints what this machine's kernel\n"
+    "offers the sandbox.\n";
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "quillmark-tool model import: %s\n\n", message.c_str());
@@ -91,6 +103,9 @@ int runModelImport(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::printf(modelImportUsage, readerLimitsHelp);
             return 0;
+        } else if (arg == "--sandbox-info") {
+            std::fputs(describeReaderSandbox().c_str(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
         } else if ((arg == "--height" || arg == "--up" || arg == "--turn") && i + 1 == argc) {
             return usageError(arg + " needs a value");
         } else if (arg == "--height") {

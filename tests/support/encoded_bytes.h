@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+// A text file's bytes.
+inline std::vector<uint8_t> bytesOf(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
 inline std::string base64Of(const std::vector<uint8_t>& bytes) {
     static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text;

@@ -34,10 +34,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-Bytes bytesOf(const std::string& text) {
-    return Bytes(text.begin(), text.end());
-}
-
 // Red over blue: the top half red, the bottom half blue, so that a picture
 // turned upside down shows.
 Picture redOverBlue(int width, int height) {
