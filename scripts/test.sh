@@ -3,7 +3,8 @@
 #   1. the normal build: every test, end-to-end runs included;
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer: every test again;
 #   3. ThreadSanitizer: the tick/renderer concurrency tests and the
-#      end-to-end runs (the program's two threads);
+#      end-to-end runs (the program's two threads), and the readers' sandbox
+#      with the runtime's extra calls;
 #   4. when clang is there: every fuzz target for a bounded time.
 # Every ctest pass fails when it finds no test (--no-tests=error): a filter
 # or a build that lost its tests must not pass as green.
@@ -37,11 +38,13 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 section "ThreadSanitizer"
 cmake -S . -B build-tsan -DQUILLMARK_SANITIZE=thread -DQUILLMARK_BENCH=OFF
-cmake --build build-tsan -j"$jobs" --target quillmark_map_tests quillmark quillmark-tool x_poke
+cmake --build build-tsan -j"$jobs" --target quillmark_map_tests quillmark quillmark-tool x_poke \
+    quillmark_tools_tests quillmark-tool-faults
 (cd build-tsan &&
     TSAN_OPTIONS="halt_on_error=1:suppressions=$root/tests/sanitizers/tsan.supp" \
         ctest --no-tests=error --output-on-failure --timeout 900 \
-        -R 'SceneConcurrency|EditorTick|KeyQueue|MapRecovery|e2e[.]' -LE busy)
+        -R 'SceneConcurrency|EditorTick|KeyQueue|MapRecovery|e2e[.]|ReaderSandbox|AReaderThatCrashes' \
+        -LE busy)
 
 if [ -x fuzz/run_fuzzers.sh ] && command -v clang++ >/dev/null 2>&1; then
     section "fuzzing"

@@ -15,6 +15,18 @@
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+#else
+constexpr bool sanitized = false;
+#endif
+
 // The access rights of later Landlock ABIs, which an older kernel header
 // does not name; the values are the kernel's, fixed for good.
 constexpr uint64_t fsRefer = 1ull << 13;    // ABI 2
@@ -63,7 +75,7 @@ class Fd {
 
 // Every right the ABI knows is handled, so it is refused unless a rule
 // grants it; the one rule grants reading under the folder.
-bool restrictWithLandlock(int abi, const std::string& folder, std::string& error) {
+bool restrictWithLandlock(int abi, std::vector<std::string> folders, std::string& error) {
     RulesetAttributes attributes{fsRightsOfAbi1, 0, 0};
     if (abi >= 2)
         attributes.handledAccessFs |= fsRefer;
@@ -82,7 +94,7 @@ bool restrictWithLandlock(int abi, const std::string& folder, std::string& error
         error = std::string("no Landlock ruleset: ") + std::strerror(errno);
         return false;
     }
-    if (!folder.empty()) {
+    for (const std::string& folder : folders) {
         const Fd parent(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         if (parent.get() < 0) {
             error = "cannot open " + folder + ": " + std::strerror(errno);
@@ -189,23 +201,13 @@ bool addRule(scmp_filter_ctx filter, uint32_t action, const char* call,
     return false;
 }
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
 
 // A sanitizer's runtime tests whether memory is readable by writing it into
 // a pipe, and reads its own executable's name for its reports: in sanitizer
 // builds those go too, so that the sandbox is tried there as it ships.
-constexpr const char* sanitizerCalls[] = {"pipe", "pipe2", "write", "writev", "readlink",
-                                          "ioctl", "sigaltstack", "sched_getaffinity"};
+constexpr const char* sanitizerCalls[] = {"pipe",        "pipe2",       "write",
+                                          "writev",      "readlink",    "ioctl",
+                                          "sigaltstack", "sched_getaffinity", "prlimit64"};
 
 bool buildFilter(scmp_filter_ctx filter, const SandboxRules& rules, std::string& error) {
     bool ok = true;
@@ -316,7 +318,12 @@ bool enterSandbox(const SandboxRules& rules, bool& readsConfined, std::string& e
     }
     const int abi = sandboxLandlockAbi();
     std::string landlockError;
-    readsConfined = abi > 0 && restrictWithLandlock(abi, rules.readableFolder, landlockError);
+    std::vector<std::string> readable;
+    if (!rules.readableFolder.empty())
+        readable.push_back(rules.readableFolder);
+    if (sanitized) // where the runtime reads the process's own maps for its reports
+        readable.push_back("/proc/self");
+    readsConfined = abi > 0 && restrictWithLandlock(abi, readable, landlockError);
     return loadSeccomp(rules, error);
 }
 
