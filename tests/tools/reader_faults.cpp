@@ -11,10 +11,10 @@
 #include <unistd.h>
 #include <vector>
 
-static void misbehave(const char*) {
+static void misbehave(const char* reader) {
     const char* set = std::getenv("QUILLMARK_TEST_READER_FAULT");
     const std::string fault = set != nullptr ? set : "";
-    if (fault == "crash")
+    if (fault == "crash" || (fault == "picture-crash" && std::string(reader) == "picture reader"))
         std::raise(SIGSEGV);
     else if (fault == "memory")
         for (std::vector<char*> kept;;)
