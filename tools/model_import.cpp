@@ -681,7 +681,9 @@ class RegularFilesOnly : public Assimp::DefaultIOSystem {
 // The whole import short of the textures and the writing, run in the
 // contained child: Assimp's read and the conversion. The textures go back as
 // the materials name them, for the trusted side to find, read and decode.
-void readModel(const std::string& inPath, const ModelImportOptions& options, ImportResult& result) {
+// Assimp opens `modelFile`, the model's own path; messages name `inPath`.
+void readModel(const std::string& inPath, const std::string& modelFile,
+               const ModelImportOptions& options, ImportResult& result) {
     const std::string nothing = "; nothing written";
     ModelImportSummary& summary = result.summary;
     Assimp::Importer importer;
@@ -695,7 +697,7 @@ void readModel(const std::string& inPath, const ModelImportOptions& options, Imp
     const unsigned steps = aiProcess_Triangulate | aiProcess_SortByPType |
                            aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure |
                            aiProcess_GenUVCoords | aiProcess_TransformUVCoords;
-    const aiScene* scene = importer.ReadFile(inPath, steps);
+    const aiScene* scene = importer.ReadFile(modelFile, steps);
     if (!refusal.empty()) {
         result.error = "cannot read " + inPath + ": " + refusal + nothing;
         return;
@@ -709,7 +711,7 @@ void readModel(const std::string& inPath, const ModelImportOptions& options, Imp
             endContainedIfOutOfMemory();
         result.error = "cannot read " + inPath + " as a model: " + why;
         // The check refuses meshes without faces, such as a cloud of points.
-        const aiScene* bare = importer.ReadFile(inPath, 0);
+        const aiScene* bare = importer.ReadFile(modelFile, 0);
         if (bare != nullptr && countPolygons(*bare) == 0)
             result.error = inPath + " holds no triangles";
         result.error += nothing;
@@ -1164,19 +1166,27 @@ bool importModel(const std::string& inPath, const std::string& outPath,
     }
     const fs::path out(outPath);
     const std::set<std::string> earlier = earlierTextureNames(out);
-    // The reader may read the model and what lies beside or below it: the
-    // files a model names there (an MTL, a glTF's buffers). Textures are
-    // read here.
-    const fs::path named = fs::path(inPath).parent_path();
+    // The reader may read the folder that holds the model, and what is below
+    // it: the files a model names there (an MTL, a glTF's buffers). Textures
+    // are read here. A model named by a link is read where the link leads,
+    // with the files beside it there: beside the link the reader could read
+    // nothing.
+    std::error_code code;
+    const fs::path resolved = fs::canonical(inPath, code);
+    const std::string modelFile =
+        fs::is_symlink(inPath, code) && !resolved.empty() ? resolved.string() : inPath;
+    const fs::path named = fs::path(modelFile).parent_path();
     const std::string modelFolder =
-        fs::absolute(named.empty() ? fs::path(".") : named).lexically_normal().string();
+        resolved.empty()
+            ? fs::absolute(named.empty() ? fs::path(".") : named).lexically_normal().string()
+            : resolved.parent_path().string();
     std::vector<uint8_t> bytes;
     std::string why;
     if (!runContainedReader(
             "model reader", options.limits, modelFolder,
             [&](std::vector<uint8_t>& made) {
                 ImportResult result;
-                readModel(inPath, options, result);
+                readModel(inPath, modelFile, options, result);
                 encodeResult(result, made);
             },
             bytes, why)) {
@@ -1195,8 +1205,7 @@ bool importModel(const std::string& inPath, const std::string& outPath,
         error = result.error;
         return false;
     }
-    if (!readTextures(fs::path(inPath).parent_path(), options.limits, file, result, summary,
-                      error)) {
+    if (!readTextures(named, options.limits, file, result, summary, error)) {
         error = "cannot read " + inPath + ": " + error + "; nothing written";
         return false;
     }

@@ -523,6 +523,14 @@ TEST(ModelImport, TexturesOutsideTheModelsFolderAreReadOnTheTrustedSide) {
     ASSERT_EQ(far.materialCount, 2);
     EXPECT_EQ(far.materials[0].textureName, "far-0.bmp");
     EXPECT_EQ(far.materials[1].textureName, "");
+
+    // A model named by a link is read where the link leads, with its MTL.
+    fs::create_symlink(dir.path() / "models" / "tree.obj", dir.path() / "out" / "link.obj");
+    ASSERT_TRUE(importModel((dir.path() / "out" / "link.obj").string(),
+                            (dir.path() / "out" / "linked.ms3d").string(), ModelImportOptions(),
+                            summary, error))
+        << error;
+    EXPECT_EQ(summary.textures.size(), 2u);
 }
 
 // A LightWave object built field by field: big-endian IFF chunks.
