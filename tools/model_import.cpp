@@ -296,7 +296,8 @@ fs::path matchIgnoringCase(fs::path at, const fs::path& relative, bool& several)
         }
         std::vector<std::string> matches;
         std::error_code code;
-        for (fs::directory_iterator entry(at, code), end; !code && entry != end;
+        // An empty folder is the working one: a model named without one.
+        for (fs::directory_iterator entry(at.empty() ? "." : at, code), end; !code && entry != end;
              entry.increment(code))
             if (sameIgnoringCase(entry->path().filename().string(), name))
                 matches.push_back(entry->path().filename().string());
@@ -309,111 +310,56 @@ fs::path matchIgnoringCase(fs::path at, const fs::path& relative, bool& several)
     return at;
 }
 
-// The picture a material's texture path names: one embedded in the scene
-// ("*N", or a file name an FBX embeds), or a file found from the model's
-// folder.
+// A texture file found on the trusted side for the path a material names.
 struct FoundTexture {
-    const aiTexture* embedded = nullptr;
-    std::string source; // "embedded texture N", or the file's path
-    std::string key;    // the same for every path that names the same picture
+    std::string source; // the file's path
+    std::string key;    // its device and inode: the same for every path to it
 };
 
-class TextureReader {
-  public:
-    TextureReader(const aiScene& scene, const fs::path& modelFolder,
-                  std::vector<std::string>& warnings)
-        : scene(scene), modelFolder(modelFolder), warnings(warnings) {}
-
-    // Where the picture `path` names is; false with why not. Files made
-    // elsewhere often name a folder that is not here, or the file in another
-    // letter case (Windows does not tell them apart): the named path comes
-    // first, then the file name beside the model, then both again matched
-    // without regard to case. Folders are passed over; a FIFO, a device or a
-    // socket sets `refused`, and nothing further is looked for.
-    bool find(const std::string& path, FoundTexture& found, std::string& error,
-              bool& refused) const {
-        const auto embedded = scene.GetEmbeddedTextureAndIndex(path.c_str());
-        if (embedded.first != nullptr) {
-            found.embedded = embedded.first;
-            found.source = "embedded texture " + std::to_string(embedded.second);
-            found.key = "*" + std::to_string(embedded.second);
+// Where the texture file `path` names is; false with why not. Files made
+// elsewhere often name a folder that is not here, or the file in another
+// letter case (Windows does not tell them apart): the named path comes
+// first, then the file name beside the model, then both again matched
+// without regard to case. Folders are passed over; a FIFO, a device or a
+// socket sets `refused`, and nothing further is looked for.
+bool findTextureFile(const std::string& path, const fs::path& modelFolder, FoundTexture& found,
+                     std::vector<std::string>& warnings, std::string& error, bool& refused) {
+    std::string portable = path;
+    std::replace(portable.begin(), portable.end(), '\\', '/');
+    const fs::path named(portable);
+    const fs::path base = named.is_absolute() ? named.root_path() : modelFolder;
+    const fs::path below = named.is_absolute() ? named.relative_path() : named;
+    const std::pair<fs::path, fs::path> tries[] = {{base, below}, {modelFolder, named.filename()}};
+    for (bool ignoreCase : {false, true})
+        for (const auto& [from, relative] : tries) {
+            bool several = false;
+            const fs::path candidate =
+                ignoreCase ? matchIgnoringCase(from, relative, several) : from / relative;
+            struct stat info {};
+            if (candidate.empty() || ::stat(candidate.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+                continue;
+            if (!S_ISREG(info.st_mode)) {
+                error = "texture file " + candidate.string() + " is " + fileKindName(info.st_mode) +
+                        ", not a regular file";
+                refused = true;
+                return false;
+            }
+            found.source = candidate.string();
+            found.key = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+            const std::string note =
+                "texture " + path + " read from " + found.source +
+                (several ? " (the first in sorted order of files whose names differ only in "
+                           "letter case)"
+                         : "");
+            // Once, however many materials name it.
+            if ((ignoreCase || relative != below) &&
+                std::find(warnings.begin(), warnings.end(), note) == warnings.end())
+                warnings.push_back(note);
             return true;
         }
-        std::string portable = path;
-        std::replace(portable.begin(), portable.end(), '\\', '/');
-        const fs::path named(portable);
-        const fs::path base = named.is_absolute() ? named.root_path() : modelFolder;
-        const fs::path below = named.is_absolute() ? named.relative_path() : named;
-        const std::pair<fs::path, fs::path> tries[] = {{base, below},
-                                                       {modelFolder, named.filename()}};
-        for (bool ignoreCase : {false, true})
-            for (const auto& [from, relative] : tries) {
-                bool several = false;
-                const fs::path candidate =
-                    ignoreCase ? matchIgnoringCase(from, relative, several) : from / relative;
-                struct stat info {};
-                if (candidate.empty() || ::stat(candidate.c_str(), &info) != 0 ||
-                    S_ISDIR(info.st_mode))
-                    continue;
-                if (!S_ISREG(info.st_mode)) {
-                    error = "texture file " + candidate.string() + " is " +
-                            fileKindName(info.st_mode) + ", not a regular file";
-                    refused = true;
-                    return false;
-                }
-                found.source = candidate.string();
-                found.key = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
-                const std::string note =
-                    "texture " + path + " read from " + found.source +
-                    (several ? " (the first in sorted order of files whose names differ only in "
-                               "letter case)"
-                             : "");
-                // Once, however many materials name it.
-                if ((ignoreCase || relative != below) &&
-                    std::find(warnings.begin(), warnings.end(), note) == warnings.end())
-                    warnings.push_back(note);
-                return true;
-            }
-        found.key = "?" + path;
-        error = "texture file " + path + " not found beside the model";
-        return false;
-    }
-
-    static bool read(const FoundTexture& found, Picture& picture, std::string& error) {
-        return found.embedded != nullptr ? readEmbedded(*found.embedded, picture, error)
-                                         : readPictureFile(found.source, picture, error);
-    }
-
-  private:
-    static bool readEmbedded(const aiTexture& texture, Picture& picture, std::string& error) {
-        if (texture.pcData == nullptr) {
-            error = "embedded texture has no data";
-            return false;
-        }
-        if (texture.mHeight == 0) // compressed: PNG, JPEG, ... bytes, mWidth of them
-            return decodePicture(reinterpret_cast<const uint8_t*>(texture.pcData), texture.mWidth,
-                                 picture, error);
-        if (texture.mWidth > static_cast<unsigned>(maxSourcePictureSide) ||
-            texture.mHeight > static_cast<unsigned>(maxSourcePictureSide)) {
-            error = "embedded texture too large";
-            return false;
-        }
-        picture.width = static_cast<int>(texture.mWidth);
-        picture.height = static_cast<int>(texture.mHeight);
-        const size_t count = size_t{texture.mWidth} * texture.mHeight;
-        picture.rgb.resize(count * 3);
-        for (size_t i = 0; i < count; ++i) {
-            picture.rgb[3 * i] = texture.pcData[i].r;
-            picture.rgb[3 * i + 1] = texture.pcData[i].g;
-            picture.rgb[3 * i + 2] = texture.pcData[i].b;
-        }
-        return true;
-    }
-
-    const aiScene& scene;
-    fs::path modelFolder;
-    std::vector<std::string>& warnings;
-};
+    error = "texture file " + path + " not found beside the model";
+    return false;
+}
 
 bool diffuseTexturePath(const aiMaterial& material, std::string& path) {
     aiTextureType type;
@@ -437,11 +383,24 @@ std::vector<unsigned> materialsInUse(const SourceModel& model, unsigned material
     return used;
 }
 
+// A texture as the model reader sends it: the picture the model embeds, or
+// the path a material names, which the trusted side finds and reads.
+enum class ReferenceKind : uint8_t { path, compressed, texels, unreadable };
+
+struct TextureReference {
+    ReferenceKind kind = ReferenceKind::path;
+    std::string text;      // the path, or why the embedded picture cannot be read
+    uint32_t embedded = 0; // the embedded picture's index
+    int32_t width = 0;     // texels: width x height RGB in bytes
+    int32_t height = 0;
+    std::vector<uint8_t> bytes; // compressed: PNG, JPEG, ... as embedded
+};
+
 // Everything to be written, built in memory so that a refusal writes nothing.
 struct ImportPlan {
-    Ms3dFile file;                              // its materials name no texture yet
-    std::vector<int32_t> materialTextures;      // each material's BMP, or -1
-    std::vector<std::vector<uint8_t>> textures; // the BMP files, as summary.textures lists them
+    Ms3dFile file;                            // its materials name no texture yet
+    std::vector<int32_t> materialTextures;    // each material's texture reference, or -1
+    std::vector<TextureReference> references; // the textures, in order of first use
 };
 
 // The colours, shininess and name of a material; the texture comes later.
@@ -479,64 +438,71 @@ bool isImportedTextureName(const std::string& stem, const std::string& name) {
                        [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-// Gives each picture the materials use its BMP, once however many paths
-// name it. The BMPs are numbered here; their names are the parent's to
-// choose, among the names that are free when it writes them.
-class TexturePlanner {
+// Gives each texture the materials use one reference, however many of them
+// name it: the same embedded picture or the same path string.
+class ReferencePlanner {
   public:
-    TexturePlanner(const aiScene& scene, const fs::path& inPath, ImportPlan& plan,
-                   ModelImportSummary& summary)
-        : reader(scene, inPath.parent_path(), summary.warnings), plan(plan), summary(summary) {}
+    ReferencePlanner(const aiScene& scene, std::vector<TextureReference>& references)
+        : scene(scene), references(references) {}
 
-    // The number of the BMP for the picture at `path`, or -1 (with a
-    // warning) when it cannot be read. False when it names what no import
-    // reads (a FIFO, a device).
-    bool textureFor(const std::string& path, const std::string& materialName, int32_t& index,
-                    std::string& error) {
-        FoundTexture found;
-        std::string why;
-        bool refused = false;
-        const bool exists = reader.find(path, found, why, refused);
-        if (refused) {
-            error = why;
-            return false;
+    // The reference for the texture `path` names ("*N", or a file name an
+    // FBX embeds, or a file for the trusted side to find).
+    int32_t referenceFor(const std::string& path) {
+        const auto embedded = scene.GetEmbeddedTextureAndIndex(path.c_str());
+        const std::string key =
+            embedded.first != nullptr ? "*" + std::to_string(embedded.second) : "?" + path;
+        const auto known = indices.find(key);
+        if (known != indices.end())
+            return known->second;
+        TextureReference& reference = references.emplace_back();
+        if (embedded.first == nullptr) {
+            reference.text = path;
+        } else {
+            reference.embedded = static_cast<uint32_t>(std::max(embedded.second, 0));
+            describeEmbedded(*embedded.first, reference);
         }
-        const auto known = indices.find(found.key);
-        if (known != indices.end()) {
-            index = known->second;
-            return true;
-        }
-        ImportedTexture texture;
-        Picture picture;
-        if (!exists || !TextureReader::read(found, picture, why)) {
-            summary.warnings.push_back("material '" + materialName + "' left untextured: " + why);
-            indices[found.key] = index = -1;
-            return true;
-        }
-        const Picture sized = resizeToTexture(picture);
-        texture.source = found.source;
-        texture.sourceWidth = picture.width;
-        texture.sourceHeight = picture.height;
-        texture.width = sized.width;
-        texture.height = sized.height;
-        plan.textures.emplace_back();
-        encodePictureBmp(sized, plan.textures.back());
-        indices[found.key] = index = static_cast<int32_t>(summary.textures.size());
-        summary.textures.push_back(texture);
-        return true;
+        return indices[key] = static_cast<int32_t>(references.size() - 1);
     }
 
   private:
-    TextureReader reader;
-    ImportPlan& plan;
-    ModelImportSummary& summary;
-    std::map<std::string, int32_t> indices; // by FoundTexture::key
+    static void describeEmbedded(const aiTexture& texture, TextureReference& reference) {
+        reference.kind = ReferenceKind::unreadable;
+        if (texture.pcData == nullptr) {
+            reference.text = "embedded texture has no data";
+            return;
+        }
+        const auto* data = reinterpret_cast<const uint8_t*>(texture.pcData);
+        if (texture.mHeight == 0) { // compressed: PNG, JPEG, ... bytes, mWidth of them
+            reference.kind = ReferenceKind::compressed;
+            reference.bytes.assign(data, data + texture.mWidth);
+            return;
+        }
+        if (texture.mWidth > static_cast<unsigned>(maxSourcePictureSide) ||
+            texture.mHeight > static_cast<unsigned>(maxSourcePictureSide)) {
+            reference.text = "embedded texture too large";
+            return;
+        }
+        reference.kind = ReferenceKind::texels;
+        reference.width = static_cast<int32_t>(texture.mWidth);
+        reference.height = static_cast<int32_t>(texture.mHeight);
+        const size_t count = size_t{texture.mWidth} * texture.mHeight;
+        reference.bytes.resize(count * 3);
+        for (size_t i = 0; i < count; ++i) {
+            reference.bytes[3 * i] = texture.pcData[i].r;
+            reference.bytes[3 * i + 1] = texture.pcData[i].g;
+            reference.bytes[3 * i + 2] = texture.pcData[i].b;
+        }
+    }
+
+    const aiScene& scene;
+    std::vector<TextureReference>& references;
+    std::map<std::string, int32_t> indices; // "*N" embedded, "?path" named
 };
 
 // The materials the groups use, in order of first use, with their textures.
-bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::path& inPath,
-                   ImportPlan& plan, ModelImportSummary& summary, std::string& error) {
-    TexturePlanner textures(scene, inPath, plan, summary);
+void planMaterials(const aiScene& scene, const SourceModel& model, ImportPlan& plan,
+                   ModelImportSummary& summary) {
+    ReferencePlanner textures(scene, plan.references);
     std::map<unsigned, int> outputIndex;
     for (unsigned source : materialsInUse(model, scene.mNumMaterials)) {
         outputIndex[source] = static_cast<int>(plan.file.materials.size());
@@ -544,12 +510,9 @@ bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::pat
         Ms3dFileMaterial out =
             convertMaterial(material, plan.file.materials.size(), summary.warnings);
         std::string texturePath;
-        int32_t texture = -1;
-        if (diffuseTexturePath(material, texturePath) &&
-            !textures.textureFor(texturePath, out.name, texture, error))
-            return false;
+        plan.materialTextures.push_back(
+            diffuseTexturePath(material, texturePath) ? textures.referenceFor(texturePath) : -1);
         plan.file.materials.push_back(out);
-        plan.materialTextures.push_back(texture);
     }
     for (size_t g = 0; g < model.groups.size(); ++g) {
         const auto found = outputIndex.find(model.groups[g].sourceMaterial);
@@ -557,7 +520,6 @@ bool planMaterials(const aiScene& scene, const SourceModel& model, const fs::pat
             found == outputIndex.end() ? -1 : static_cast<int8_t>(found->second);
     }
     summary.materials = plan.file.materials.size();
-    return true;
 }
 
 // Turns the model (its up axis onto +y, then `turn` about it), scales it to
@@ -680,7 +642,8 @@ struct ImportResult {
     std::string error;
     ModelImportSummary summary;                 // its textures not named yet
     std::vector<uint8_t> model;                 // MS3D bytes whose materials name no texture
-    std::vector<int32_t> materialTextures;      // each material's texture, or -1
+    std::vector<int32_t> materialTextures;      // each material's reference; then its BMP; or -1
+    std::vector<TextureReference> references;   // as the reader sent them
     std::vector<std::vector<uint8_t>> textures; // the BMPs, as summary.textures lists them
 };
 
@@ -715,9 +678,12 @@ class RegularFilesOnly : public Assimp::DefaultIOSystem {
     std::string& refusal;
 };
 
-// The whole import short of writing, run in the contained child: Assimp's
-// read, the conversion, the textures' decoding and resizing.
-void readModel(const std::string& inPath, const ModelImportOptions& options, ImportResult& result) {
+// The whole import short of the textures and the writing, run in the
+// contained child: Assimp's read and the conversion. The textures go back as
+// the materials name them, for the trusted side to find, read and decode.
+// Assimp opens `modelFile`, the model's own path; messages name `inPath`.
+void readModel(const std::string& inPath, const std::string& modelFile,
+               const ModelImportOptions& options, ImportResult& result) {
     const std::string nothing = "; nothing written";
     ModelImportSummary& summary = result.summary;
     Assimp::Importer importer;
@@ -731,7 +697,7 @@ void readModel(const std::string& inPath, const ModelImportOptions& options, Imp
     const unsigned steps = aiProcess_Triangulate | aiProcess_SortByPType |
                            aiProcess_JoinIdenticalVertices | aiProcess_ValidateDataStructure |
                            aiProcess_GenUVCoords | aiProcess_TransformUVCoords;
-    const aiScene* scene = importer.ReadFile(inPath, steps);
+    const aiScene* scene = importer.ReadFile(modelFile, steps);
     if (!refusal.empty()) {
         result.error = "cannot read " + inPath + ": " + refusal + nothing;
         return;
@@ -745,7 +711,7 @@ void readModel(const std::string& inPath, const ModelImportOptions& options, Imp
             endContainedIfOutOfMemory();
         result.error = "cannot read " + inPath + " as a model: " + why;
         // The check refuses meshes without faces, such as a cloud of points.
-        const aiScene* bare = importer.ReadFile(inPath, 0);
+        const aiScene* bare = importer.ReadFile(modelFile, 0);
         if (bare != nullptr && countPolygons(*bare) == 0)
             result.error = inPath + " holds no triangles";
         result.error += nothing;
@@ -806,10 +772,7 @@ void readModel(const std::string& inPath, const ModelImportOptions& options, Imp
 
     ImportPlan plan;
     buildFile(model, plan.file, summary.warnings);
-    if (!planMaterials(*scene, model, inPath, plan, summary, result.error)) {
-        result.error = "cannot read " + inPath + ": " + result.error + nothing;
-        return;
-    }
+    planMaterials(*scene, model, plan, summary);
     summary.groups = plan.file.groups.size();
     summary.triangles = plan.file.triangles.size();
     summary.vertices = plan.file.vertices.size();
@@ -818,7 +781,7 @@ void readModel(const std::string& inPath, const ModelImportOptions& options, Imp
         return;
     }
     result.materialTextures = std::move(plan.materialTextures);
-    result.textures = std::move(plan.textures);
+    result.references = std::move(plan.references);
     result.refused = false;
 }
 
@@ -847,13 +810,14 @@ void encodeResult(const ImportResult& result, std::vector<uint8_t>& bytes) {
     out.u32(static_cast<uint32_t>(summary.warnings.size()));
     for (const std::string& warning : summary.warnings)
         putText(out, warning);
-    out.u32(static_cast<uint32_t>(summary.textures.size()));
-    for (size_t i = 0; i < summary.textures.size(); ++i) {
-        const ImportedTexture& texture = summary.textures[i];
-        putText(out, texture.source);
-        for (int value : {texture.sourceWidth, texture.sourceHeight, texture.width, texture.height})
-            out.i32(value);
-        putBlock(out, result.textures[i].data(), result.textures[i].size());
+    out.u32(static_cast<uint32_t>(result.references.size()));
+    for (const TextureReference& reference : result.references) {
+        out.u8(static_cast<uint8_t>(reference.kind));
+        putText(out, reference.text);
+        out.u32(reference.embedded);
+        out.i32(reference.width);
+        out.i32(reference.height);
+        putBlock(out, reference.bytes.data(), reference.bytes.size());
     }
     putBlock(out, result.model.data(), result.model.size());
     out.u32(static_cast<uint32_t>(result.materialTextures.size()));
@@ -884,19 +848,14 @@ bool decodeResult(const std::vector<uint8_t>& bytes, ImportResult& result) {
     if (!in.u32(textures))
         return false;
     for (uint32_t i = 0; i < textures; ++i) {
-        ImportedTexture& texture = summary.textures.emplace_back();
-        int32_t sides[4];
-        if (!takeText(in, texture.source))
+        TextureReference& reference = result.references.emplace_back();
+        const uint8_t* kind = in.take(1);
+        if (kind == nullptr || *kind > static_cast<uint8_t>(ReferenceKind::unreadable) ||
+            !takeText(in, reference.text) || !in.u32(reference.embedded) ||
+            !in.i32(reference.width) || !in.i32(reference.height) ||
+            !takeBlock(in, reference.bytes))
             return false;
-        for (int32_t& side : sides)
-            if (!in.i32(side))
-                return false;
-        texture.sourceWidth = sides[0];
-        texture.sourceHeight = sides[1];
-        texture.width = sides[2];
-        texture.height = sides[3];
-        if (!takeBlock(in, result.textures.emplace_back()))
-            return false;
+        reference.kind = static_cast<ReferenceKind>(*kind);
     }
     uint32_t materials = 0;
     if (!takeBlock(in, result.model) || !in.u32(materials) || !in.has(size_t{materials} * 4))
@@ -909,8 +868,9 @@ bool decodeResult(const std::vector<uint8_t>& bytes, ImportResult& result) {
 
 // A child that was not crashed but led astray could still send what no
 // reader should: the parent takes only a model the editor's own loader reads,
-// every number finite, whose materials name no file yet, and textures that
-// decode, each one used. `file` is the model, to be finished.
+// every number finite, whose materials name no file yet, and texture
+// references each of which a material uses, texels as many as their sides
+// say. `file` is the model, to be finished.
 bool wellFormed(const ImportResult& result, Ms3dFile& file) {
     if (result.refused)
         return true;
@@ -919,7 +879,7 @@ bool wellFormed(const ImportResult& result, Ms3dFile& file) {
         file.materials.size() != result.materialTextures.size() ||
         !parseMs3d(result.model.data(), result.model.size(), nullptr, model))
         return false;
-    std::vector<bool> used(result.textures.size());
+    std::vector<bool> used(result.references.size());
     for (size_t m = 0; m < file.materials.size(); ++m) {
         const int32_t texture = result.materialTextures[m];
         if (!file.materials[m].textureName.empty() || !file.materials[m].alphaMapName.empty() ||
@@ -928,10 +888,13 @@ bool wellFormed(const ImportResult& result, Ms3dFile& file) {
         if (texture >= 0)
             used[static_cast<size_t>(texture)] = true;
     }
-    for (size_t i = 0; i < result.textures.size(); ++i) {
-        RgbImage image;
-        if (!used[i] || decodeDibBytes(result.textures[i].data(), result.textures[i].size(),
-                                       image) != DibStatus::ok)
+    for (size_t i = 0; i < result.references.size(); ++i) {
+        const TextureReference& reference = result.references[i];
+        if (!used[i] ||
+            (reference.kind == ReferenceKind::texels &&
+             (reference.width < 1 || reference.width > maxSourcePictureSide ||
+              reference.height < 1 || reference.height > maxSourcePictureSide ||
+              reference.bytes.size() != size_t(reference.width) * reference.height * 3)))
             return false;
     }
     for (const MeshVertex& vertex : model.vertices)
@@ -943,6 +906,117 @@ bool wellFormed(const ImportResult& result, Ms3dFile& file) {
             for (float value : normal)
                 if (!std::isfinite(value))
                     return false;
+    return true;
+}
+
+// One picture the materials use, however many references come to it.
+struct PictureSlot {
+    std::string source;                   // the file's path, or "embedded texture N"
+    std::string error;                    // why it has no BMP
+    TextureReference* embedded = nullptr; // its bytes are handed on
+    MappedFile file;                      // a texture file, read here
+    int32_t bmp = -1;                     // its texture in the summary
+    bool warned = false;
+};
+
+// What the picture reader is handed for `slot`; `texels` takes embedded texels.
+PictureInput pictureInput(const PictureSlot& slot, Picture& texels) {
+    if (slot.embedded == nullptr)
+        return {slot.file.data, slot.file.size, nullptr};
+    if (slot.embedded->kind == ReferenceKind::compressed)
+        return {slot.embedded->bytes.data(), slot.embedded->bytes.size(), nullptr};
+    texels.width = slot.embedded->width;
+    texels.height = slot.embedded->height;
+    texels.rgb = std::move(slot.embedded->bytes);
+    return {nullptr, 0, &texels};
+}
+
+// Finds and reads here, on the trusted side, the texture files the model
+// reader names (it can read nothing outside the model's folder, and real
+// models keep their textures beside it), decodes all the pictures in the
+// picture reader, and points each material at its BMP in `result.textures`
+// and `summary.textures`. A picture that cannot be found or decoded leaves
+// its materials untextured, with a warning. False with `error` when a
+// texture is no regular file, or the picture reader failed.
+bool readTextures(const fs::path& modelFolder, const ContainmentLimits& limits,
+                  const Ms3dFile& file, ImportResult& result, ModelImportSummary& summary,
+                  std::string& error) {
+    std::vector<PictureSlot> slots;
+    std::vector<size_t> slotOf(result.references.size());
+    std::map<std::string, size_t> byFile; // by FoundTexture::key
+    bool refused = false;
+    for (size_t r = 0; r < result.references.size(); ++r) {
+        TextureReference& reference = result.references[r];
+        PictureSlot slot;
+        FoundTexture found;
+        if (reference.kind != ReferenceKind::path) {
+            slot.source = "embedded texture " + std::to_string(reference.embedded);
+            slot.embedded = &reference;
+            if (reference.kind == ReferenceKind::unreadable)
+                slot.error = reference.text;
+        } else if (findTextureFile(reference.text, modelFolder, found, summary.warnings, slot.error,
+                                   refused)) {
+            const auto known = byFile.find(found.key);
+            if (known != byFile.end()) {
+                slotOf[r] = known->second;
+                continue;
+            }
+            byFile[found.key] = slots.size();
+            slot.source = found.source;
+            errno = 0;
+            // Only a regular file, should a FIFO have taken its name since.
+            if (!openMappedRegularFile(found.source.c_str(), true, slot.file))
+                slot.error = "cannot read " + found.source + ": " +
+                             (errno == EINVAL ? "not a regular file"
+                              : errno != 0    ? std::strerror(errno)
+                                              : "not a readable file");
+        } else if (refused) {
+            error = slot.error;
+            break;
+        }
+        slotOf[r] = slots.size();
+        slots.push_back(slot);
+    }
+    std::vector<PictureInput> inputs;
+    std::vector<size_t> inputSlots;
+    std::vector<Picture> texels(slots.size());
+    for (size_t i = 0; !refused && i < slots.size(); ++i)
+        if (slots[i].error.empty()) {
+            inputs.push_back(pictureInput(slots[i], texels[i]));
+            inputSlots.push_back(i);
+        }
+    std::vector<DecodedPicture> decoded;
+    const bool ran =
+        !refused && (inputs.empty() || decodePicturesContained(inputs, 0, limits, decoded, error));
+    for (PictureSlot& slot : slots)
+        closeMappedFile(slot.file);
+    if (!ran)
+        return false;
+    for (size_t i = 0; i < decoded.size(); ++i) {
+        PictureSlot& slot = slots[inputSlots[i]];
+        RgbImage image;
+        if (!decoded[i].error.empty()) {
+            slot.error = (slot.embedded == nullptr ? slot.source + ": " : "") + decoded[i].error;
+            continue;
+        }
+        decodeDibBytes(decoded[i].bmp.data(), decoded[i].bmp.size(), image);
+        slot.bmp = static_cast<int32_t>(result.textures.size());
+        result.textures.push_back(std::move(decoded[i].bmp));
+        summary.textures.push_back({slot.source, "", decoded[i].sourceWidth,
+                                    decoded[i].sourceHeight, image.width, image.height});
+    }
+    for (size_t m = 0; m < file.materials.size(); ++m) {
+        int32_t& texture = result.materialTextures[m];
+        if (texture < 0)
+            continue;
+        PictureSlot& slot = slots[slotOf[static_cast<size_t>(texture)]];
+        if (slot.bmp < 0 && !slot.warned) {
+            summary.warnings.push_back("material '" + file.materials[m].name +
+                                       "' left untextured: " + slot.error);
+            slot.warned = true;
+        }
+        texture = slot.bmp;
+    }
     return true;
 }
 
@@ -1092,13 +1166,27 @@ bool importModel(const std::string& inPath, const std::string& outPath,
     }
     const fs::path out(outPath);
     const std::set<std::string> earlier = earlierTextureNames(out);
+    // The reader may read the folder that holds the model, and what is below
+    // it: the files a model names there (an MTL, a glTF's buffers). Textures
+    // are read here. A model named by a link is read where the link leads,
+    // with the files beside it there: beside the link the reader could read
+    // nothing.
+    std::error_code code;
+    const fs::path resolved = fs::canonical(inPath, code);
+    const std::string modelFile =
+        fs::is_symlink(inPath, code) && !resolved.empty() ? resolved.string() : inPath;
+    const fs::path named = fs::path(modelFile).parent_path();
+    const std::string modelFolder =
+        resolved.empty()
+            ? fs::absolute(named.empty() ? fs::path(".") : named).lexically_normal().string()
+            : resolved.parent_path().string();
     std::vector<uint8_t> bytes;
     std::string why;
     if (!runContainedReader(
-            "model reader", options.limits, "/",
+            "model reader", options.limits, modelFolder,
             [&](std::vector<uint8_t>& made) {
                 ImportResult result;
-                readModel(inPath, options, result);
+                readModel(inPath, modelFile, options, result);
                 encodeResult(result, made);
             },
             bytes, why)) {
@@ -1115,6 +1203,10 @@ bool importModel(const std::string& inPath, const std::string& outPath,
     summary = result.summary;
     if (result.refused) {
         error = result.error;
+        return false;
+    }
+    if (!readTextures(named, options.limits, file, result, summary, error)) {
+        error = "cannot read " + inPath + ": " + error + "; nothing written";
         return false;
     }
     return commitImport(out, result, file, earlier, summary, error);

@@ -73,10 +73,12 @@ bool checkModelLimits(const ModelCounts& counts, std::string& error);
 // there and the names the model at `outPath` uses now, and the material names
 // that file. A texture that cannot be read leaves its materials untextured,
 // with a warning; one that is a FIFO or a device refuses the import, as does
-// any other file the model names that is not a regular file. The reading
-// runs in a child process under `options.limits`. The model's replacement
-// commits the import; the earlier import's textures go after it, but for
-// those another model file in the folder names. Returns false with the
+// any other file the model names that is not a regular file. Assimp reads
+// the model in a child process under `options.limits` that can read nothing
+// outside the model's folder; the texture files are found and read here,
+// wherever they are, and decoded in another such child. The model's
+// replacement commits the import; the earlier import's textures go after it,
+// but for those another model file in the folder names. Returns false with the
 // reason in `error` when the model cannot be read, is refused, or a file
 // cannot be written; then the files there are as they were.
 bool importModel(const std::string& inPath, const std::string& outPath,

@@ -317,13 +317,16 @@ bool enterSandbox(const SandboxRules& rules, bool& readsConfined, std::string& e
         return false;
     }
     const int abi = sandboxLandlockAbi();
-    std::string landlockError;
     std::vector<std::string> readable;
     if (!rules.readableFolder.empty())
         readable.push_back(rules.readableFolder);
     if (sanitized) // where the runtime reads the process's own maps for its reports
         readable.push_back("/proc/self");
-    readsConfined = abi > 0 && restrictWithLandlock(abi, readable, landlockError);
+    // A kernel that has Landlock but refuses the ruleset is not a kernel
+    // without it: the reads would go unconfined without a word.
+    if (abi > 0 && !restrictWithLandlock(abi, readable, error))
+        return false;
+    readsConfined = abi > 0;
     return loadSeccomp(rules, error);
 }
 

@@ -10,6 +10,7 @@
 #include "model_import.h"
 #include "platform/contained_run.h"
 #include "platform/platform_hooks.h"
+#include "platform/sandbox.h"
 #include "run_command.h"
 #include "scratch_dir.h"
 #include "unprivileged.h"
@@ -354,12 +355,16 @@ TEST(ModelImport, AReaderThatCrashesRunsAwaySpinsOrBlocksEndsAloneAndWritesNothi
     const std::string in =
         shellQuote(dir.file("tri.obj", bytesOf("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n")));
     const std::string picture = shellQuote(dir.file("tri.png", pngOf(redOverBlue(4, 4))));
+    dir.file("wall.mtl", bytesOf(wallMtl));
+    dir.file("wall.png", pngOf(redOverBlue(4, 4)));
+    const std::string wall = shellQuote(dir.file("wall.obj", bytesOf(wallObj)));
     const fs::path out = dir.path() / "out";
     fs::create_directories(out);
     struct Case {
         const char* fault;
         std::string arguments;
         const char* said;
+        const char* reader = nullptr; // by default the command's own
     };
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     // The sanitizer reports the SEGV itself and exits with its own status; its shadow memory
@@ -368,34 +373,38 @@ TEST(ModelImport, AReaderThatCrashesRunsAwaySpinsOrBlocksEndsAloneAndWritesNothi
 #else
     const char* const segv = "crashed (segmentation fault)";
 #endif
-    std::vector<Case> cases = {{"crash", "model import " + in + " out/m.ms3d", segv},
-                               {"spin", "model import " + in + " out/m.ms3d --max-seconds 1",
-                                "took more than 1 s (--max-seconds raises it)"},
-                               {"crash", "bmp import " + picture + " out/t.bmp", segv},
-                               {"block", "bmp import " + picture + " out/t.bmp --max-seconds 1",
-                                "took more than 1 s (--max-seconds raises it)"}};
+    std::vector<Case> cases = {
+        {"crash", "model import " + in + " out/m.ms3d", segv},
+        {"spin", "model import " + in + " out/m.ms3d --max-seconds 1",
+         "took more than 1 s (--max-seconds raises it)"},
+        // The model read, its texture's decoding fails.
+        {"picture-crash", "model import " + wall + " out/m.ms3d", segv, "the picture reader "},
+        {"crash", "bmp import " + picture + " out/t.bmp", segv},
+        {"block", "bmp import " + picture + " out/t.bmp --max-seconds 1",
+         "took more than 1 s (--max-seconds raises it)"}};
     if (addressSpaceLimitApplies()) {
         cases.push_back({"memory", "model import " + in + " out/m.ms3d --max-memory 512",
                          "needed more than 512 MiB (--max-memory raises it)"});
-        // 48 MB decoded; a file too large to map (a hole on disk); a model's texture.
+        // 48 MB decoded; a file too large to map (a hole on disk); a model's
+        // texture, which the picture reader decodes too.
         const std::string large = dir.file("wall.png", pngOf(redOverBlue(4000, 4000)));
         const std::string huge = dir.file("huge.png", pngOf(redOverBlue(4, 4)));
         fs::resize_file(huge, 100 << 20);
-        dir.file("wall.mtl", bytesOf(wallMtl));
-        for (const std::string& big :
-             {"bmp import " + shellQuote(large) + " out/t.bmp",
-              "bmp import " + shellQuote(huge) + " out/t.bmp",
-              "model import " + shellQuote(dir.file("wall.obj", bytesOf(wallObj))) + " out/m.ms3d"})
-            cases.push_back(
-                {"", big + " --max-memory 60", "needed more than 60 MiB (--max-memory raises it)"});
+        for (const std::string& big : {"bmp import " + shellQuote(large) + " out/t.bmp",
+                                       "bmp import " + shellQuote(huge) + " out/t.bmp",
+                                       "model import " + wall + " out/m.ms3d"})
+            cases.push_back({"", big + " --max-memory 60",
+                             "needed more than 60 MiB (--max-memory raises it)",
+                             "the picture reader "});
     } else {
         std::printf("memory cases left out: a sanitizer build sets no address-space limit\n");
     }
     for (const Case& run : cases) {
         const CommandResult result = runFaulty(run.fault, dir.path(), run.arguments);
         EXPECT_EQ(result.status, 1) << run.arguments;
-        const std::string reader =
-            run.arguments[0] == 'm' ? "the model reader " : "the picture reader ";
+        const std::string reader = run.reader != nullptr     ? run.reader
+                                   : run.arguments[0] == 'm' ? "the model reader "
+                                                             : "the picture reader ";
         EXPECT_NE(result.err.find(reader + run.said), std::string::npos) << result.err;
         EXPECT_NE(result.err.find("; nothing written"), std::string::npos) << result.err;
         EXPECT_TRUE(folderEntries(out).empty()) << run.arguments;
@@ -457,6 +466,67 @@ TEST(ModelImport, TexturesAreFoundInAnyLetterCaseAndEachPictureWrittenOnce) {
     ASSERT_EQ(summary.textures.size(), 1u);
     EXPECT_EQ(summary.textures[0].source, (dir.path() / "TEX.png").string());
     EXPECT_TRUE(mentions(summary.warnings, "the first in sorted order"));
+}
+
+TEST(ModelImport, TexturesOutsideTheModelsFolderAreReadOnTheTrustedSide) {
+    ScratchDir dir("import");
+    fs::create_directories(dir.path() / "models");
+    fs::create_directories(dir.path() / "textures");
+    fs::create_directories(dir.path() / "out");
+    dir.file("textures/bark.png", pngOf(redOverBlue(8, 8)));
+    dir.file("models/leaves.png", pngOf(redOverBlue(16, 4)));
+    const std::string faces = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\nvt 0 0\nvt 1 0\nvt 0 1\n"
+                              "usemtl Bark\nf 1/1 2/2 3/3\nusemtl Leaves\nf 2/2 4/3 3/1\n";
+    // Named from the model's own folder, one in other capitals.
+    dir.file(
+        "models/tree.mtl",
+        bytesOf("newmtl Bark\nmap_Kd ../textures/bark.png\nnewmtl Leaves\nmap_Kd LEAVES.PNG\n"));
+    dir.file("models/tree.obj", bytesOf("mtllib tree.mtl\n" + faces));
+    const CommandResult run =
+        runCapturing("cd " + shellQuote((dir.path() / "models").string()) + " && " +
+                     shellQuote(quillmarkToolPath()) + " model import tree.obj ../out/tree.ms3d");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("tree-0.bmp (8 x 8) from ../textures/bark.png (8 x 8)"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("tree-1.bmp (16 x 4) from leaves.png (16 x 4)"), std::string::npos);
+    const Ms3dModel tree = loadMs3d(dir.path() / "out" / "tree.ms3d");
+    ASSERT_EQ(tree.materialCount, 2);
+    EXPECT_EQ(tree.materials[0].textureName, "tree-0.bmp");
+    EXPECT_EQ(tree.materials[1].textureName, "tree-1.bmp");
+    expectTexture(decodeBmp(dir.path() / "out" / "tree-0.bmp"), 8, 8);
+    expectTexture(decodeBmp(dir.path() / "out" / "tree-1.bmp"), 16, 4);
+
+    // The model reader reads nothing outside the model's folder: not an MTL
+    // there, whose texture would be found. The texture the MTL beside the
+    // model names there still is.
+    if (sandboxSupport().landlockAbi == 0) {
+        std::printf("confinement left out: this kernel has no Landlock\n");
+        return;
+    }
+    dir.file("elsewhere.mtl", bytesOf("newmtl Leaves\nmap_Kd leaves.png\n"));
+    dir.file("models/near.mtl", bytesOf("newmtl Bark\nmap_Kd ../textures/bark.png\n"));
+    ModelImportSummary summary;
+    std::string error;
+    ASSERT_TRUE(importModel(
+        dir.file("models/far.obj", bytesOf("mtllib ../elsewhere.mtl\nmtllib near.mtl\n" + faces)),
+        (dir.path() / "out" / "far.ms3d").string(), ModelImportOptions(), summary, error))
+        << error;
+    ASSERT_EQ(summary.textures.size(), 1u);
+    EXPECT_EQ(summary.textures[0].source,
+              (dir.path() / "models" / "../textures/bark.png").string());
+    const Ms3dModel far = loadMs3d(dir.path() / "out" / "far.ms3d");
+    ASSERT_EQ(far.materialCount, 2);
+    EXPECT_EQ(far.materials[0].textureName, "far-0.bmp");
+    EXPECT_EQ(far.materials[1].textureName, "");
+
+    // A model named by a link is read where the link leads, with its MTL.
+    fs::create_symlink(dir.path() / "models" / "tree.obj", dir.path() / "out" / "link.obj");
+    ASSERT_TRUE(importModel((dir.path() / "out" / "link.obj").string(),
+                            (dir.path() / "out" / "linked.ms3d").string(), ModelImportOptions(),
+                            summary, error))
+        << error;
+    EXPECT_EQ(summary.textures.size(), 2u);
 }
 
 // A LightWave object built field by field: big-endian IFF chunks.

@@ -1,7 +1,8 @@
 // quillmark-tool-faults: quillmark-tool whose reader misbehaves as a hostile
 // file would make it (QUILLMARK_TEST_READER_FAULT); never installed.
 //
-// Faults: crash, memory, spin, block; and a stand-in for an exploit that has
+// Faults: crash, picture-crash (the picture reader only), memory, spin,
+// block; and a stand-in for an exploit that has
 // taken over the reader, "ATTEMPT:TARGET": create:FILE, append:FILE,
 // read:FILE (its bytes go to stderr), tcp:PORT, unix:SOCKET, exec:MARKER
 // (a shell that would make MARKER), signal:PID. QUILLMARK_TEST_NO_LANDLOCK=1
@@ -64,10 +65,10 @@ void attempt(const std::string& what, const std::string& target) {
     }
 }
 
-void misbehave(const char*) {
+void misbehave(const char* reader) {
     const char* set = std::getenv("QUILLMARK_TEST_READER_FAULT");
     const std::string fault = set != nullptr ? set : "";
-    if (fault == "crash")
+    if (fault == "crash" || (fault == "picture-crash" && std::string(reader) == "picture reader"))
         std::raise(SIGSEGV);
     else if (fault == "memory")
         for (std::vector<char*> kept;;)
