@@ -1,6 +1,7 @@
 #include "platform/contained_run.h"
 
 #include "platform/byte_io.h"
+#include "platform/sanitized_build.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -37,17 +38,7 @@ bool inContainedChild = false;
 // through sending cannot pass for one that had less to say.
 constexpr size_t lengthBytes = 8;
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
+constexpr bool sanitized = sanitizedBuild;
 
 [[noreturn]] void outOfMemory() {
     // Called before std::bad_alloc is thrown, which a library might catch and

@@ -1,4 +1,5 @@
 #include "platform/sandbox.h"
+#include "platform/sanitized_build.h"
 
 #include <cerrno>
 #include <csignal>
@@ -15,17 +16,7 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool sanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-constexpr bool sanitized = true;
-#else
-constexpr bool sanitized = false;
-#endif
-#else
-constexpr bool sanitized = false;
-#endif
+constexpr bool sanitized = sanitizedBuild;
 
 // The access rights of later Landlock ABIs, which an older kernel header
 // does not name; the values are the kernel's, fixed for good.
@@ -201,13 +192,12 @@ bool addRule(scmp_filter_ctx filter, uint32_t action, const char* call,
     return false;
 }
 
-
 // A sanitizer's runtime tests whether memory is readable by writing it into
 // a pipe, and reads its own executable's name for its reports: in sanitizer
 // builds those go too, so that the sandbox is tried there as it ships.
-constexpr const char* sanitizerCalls[] = {"pipe",        "pipe2",       "write",
-                                          "writev",      "readlink",    "ioctl",
-                                          "sigaltstack", "sched_getaffinity", "prlimit64"};
+constexpr const char* sanitizerCalls[] = {"pipe",     "pipe2", "write",       "writev",
+                                          "readlink", "ioctl", "sigaltstack", "sched_getaffinity",
+                                          "prlimit64"};
 
 bool buildFilter(scmp_filter_ctx filter, const SandboxRules& rules, std::string& error) {
     bool ok = true;
