@@ -32,8 +32,8 @@ void noteUnconfinedReads() {
         return;
     said = true;
     std::fputs("quillmark-tool: note: this kernel has no Landlock, so the readers' reads are not "
-               "confined to the model's folder; they still can write, connect, start and "
-               "signal nothing\n",
+               "confined to the model's folder; they still cannot write, connect, start "
+               "programs or signal other processes\n",
                stderr);
 }
 
@@ -70,10 +70,8 @@ bool runContainedReader(const char* reader, const ContainmentLimits& limits,
     ContainedOutcome outcome = runContained(
         [&](std::vector<uint8_t>& made) {
             // After the limits, before any untrusted byte is touched.
-            bool confined = false;
             std::string why;
-            if (!enterSandbox({readableFolder, {containedResultFd, STDERR_FILENO}}, confined,
-                              why)) {
+            if (!enterSandbox({readableFolder, {containedResultFd, STDERR_FILENO}}, why)) {
                 if (errno == ENOMEM) // no room left to build the filter under the limit
                     endContainedIfOutOfMemory();
                 std::fprintf(stderr, "quillmark-tool: %s\n", why.c_str());

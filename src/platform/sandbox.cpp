@@ -300,8 +300,7 @@ SandboxSupport sandboxSupport() {
     return support;
 }
 
-bool enterSandbox(const SandboxRules& rules, bool& readsConfined, std::string& error) {
-    readsConfined = false;
+bool enterSandbox(const SandboxRules& rules, std::string& error) {
     if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
         error = std::string("no_new_privs refused: ") + std::strerror(errno);
         return false;
@@ -316,7 +315,6 @@ bool enterSandbox(const SandboxRules& rules, bool& readsConfined, std::string& e
     // without it: the reads would go unconfined without a word.
     if (abi > 0 && !restrictWithLandlock(abi, readable, error))
         return false;
-    readsConfined = abi > 0;
     return loadSeccomp(rules, error);
 }
 

@@ -32,9 +32,9 @@ SandboxSupport sandboxSupport();
 // status that sandboxStoppedCall names. False, with `error` and errno, when
 // the filter could not be set up (ENOMEM: no memory to build it); the
 // caller must not go on then.
-// Where Landlock is missing, reads are not confined to the folder, which
-// `readsConfined` says; everything else is still refused.
-bool enterSandbox(const SandboxRules& rules, bool& readsConfined, std::string& error);
+// Where Landlock is missing (sandboxLandlockAbi() is 0), reads are not
+// confined to the folder; everything else is still refused.
+bool enterSandbox(const SandboxRules& rules, std::string& error);
 
 // The call a child was stopped for, from its exit status ("execve",
 // "socket", "openat for writing"); null for any other status.
