@@ -61,11 +61,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (settings.colorDepthIndex != 0 && choice.bits != 32)
         __builtin_trap();
 
-    // A whole record writes back as the bytes it came from.
+    // The display index comes only from its tagged field.
+    const bool tagged = size >= displaySettingsMaxSize && std::memcmp(data + 13, "QMDI", 4) == 0;
+    if (settings.displayIndex != (tagged ? readInt32(data + 17) : 0))
+        __builtin_trap();
+
+    // A whole record writes back as the bytes it came from, the display
+    // field with it unless it names the first display.
     if (size >= displaySettingsSize) {
-        uint8_t written[displaySettingsSize];
-        encodeDisplaySettings(settings, written);
-        if (std::memcmp(written, data, displaySettingsSize) != 0)
+        uint8_t written[displaySettingsMaxSize];
+        const size_t length = encodeDisplaySettings(settings, written);
+        const size_t expected =
+            tagged && settings.displayIndex != 0 ? displaySettingsMaxSize : displaySettingsSize;
+        if (length != expected || std::memcmp(written, data, length) != 0)
             __builtin_trap();
     }
     return 0;

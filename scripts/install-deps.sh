@@ -30,6 +30,12 @@ libimgui-dev
 xvfb
 xfonts-base
 xdotool
+sway
+xwayland
+grim
+jq
+libwayland-dev
+libxkbcommon-dev
 x11-utils
 x11-xkb-utils
 imagemagick

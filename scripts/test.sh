@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds Quillmark and runs every test:
-#   1. the normal build: every test, end-to-end runs included;
+#   1. the normal build: every test, end-to-end runs included (in Xvfb and
+#      in a headless Wayland session);
 #   2. AddressSanitizer + UndefinedBehaviorSanitizer: every test again;
 #   3. ThreadSanitizer: the tick/renderer concurrency tests and the
 #      end-to-end runs (the program's two threads), and the readers' sandbox
@@ -30,11 +31,14 @@ cmake --build build-asan -j"$jobs"
 # Those run with leak checking off; every other test keeps it, and all keep
 # the address and undefined-behaviour checks.
 windowed='GlWindowTest|ConfigWindow|e2e[.]|packaging[.]installed-layout'
+# The busy-machine run and the Wayland sessions (whose cases are the
+# display's, not new code paths) run in the normal pass only.
+normalOnly='busy|wayland'
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-asan &&
     LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan.supp" \
-        ctest --no-tests=error --output-on-failure -j"$jobs" --timeout 900 -E "$windowed" -LE busy &&
-    ASAN_OPTIONS="detect_leaks=0" ctest --no-tests=error --output-on-failure --timeout 900 -R "$windowed" -LE busy)
+        ctest --no-tests=error --output-on-failure -j"$jobs" --timeout 900 -E "$windowed" -LE "$normalOnly" &&
+    ASAN_OPTIONS="detect_leaks=0" ctest --no-tests=error --output-on-failure --timeout 900 -R "$windowed" -LE "$normalOnly")
 
 section "ThreadSanitizer"
 cmake -S . -B build-tsan -DQUILLMARK_SANITIZE=thread -DQUILLMARK_BENCH=OFF
@@ -44,7 +48,7 @@ cmake --build build-tsan -j"$jobs" --target quillmark_map_tests quillmark quillm
     TSAN_OPTIONS="halt_on_error=1:suppressions=$root/tests/sanitizers/tsan.supp" \
         ctest --no-tests=error --output-on-failure --timeout 900 \
         -R 'SceneConcurrency|EditorTick|KeyQueue|MapRecovery|e2e[.]|ReaderSandbox|AReaderThatCrashes' \
-        -LE busy)
+        -LE "$normalOnly")
 
 if [ -x fuzz/run_fuzzers.sh ] && command -v clang++ >/dev/null 2>&1; then
     section "fuzzing"

@@ -2,23 +2,30 @@
 
 #include "platform/platform_internal.h"
 #include "platform/window.h"
+#include "platform/window_internal.h"
 
 #include <SDL.h>
 
 #include <algorithm>
 
-bool queryDisplayModes(DisplayModes& modes, std::string* error) {
+int connectedDisplay(int32_t display) {
+    // A display unplugged since the settings were written is no reason to fail.
+    return display >= 0 && display < SDL_GetNumVideoDisplays() ? display : 0;
+}
+
+bool queryDisplayModes(DisplayModes& modes, std::string* error, int32_t display) {
     modes = DisplayModes{};
     const bool wasStarted = videoStarted();
     if (!wasStarted && !startVideo(error))
         return false;
+    const int index = connectedDisplay(display);
     SDL_DisplayMode mode;
-    bool ok = SDL_GetDesktopDisplayMode(0, &mode) == 0;
+    bool ok = SDL_GetDesktopDisplayMode(index, &mode) == 0;
     if (ok) {
         modes.desktop = {mode.w, mode.h, mode.refresh_rate};
-        const int count = SDL_GetNumDisplayModes(0);
+        const int count = SDL_GetNumDisplayModes(index);
         for (int i = 0; i < count; ++i)
-            if (SDL_GetDisplayMode(0, i, &mode) == 0)
+            if (SDL_GetDisplayMode(index, i, &mode) == 0)
                 modes.offered.push_back({mode.w, mode.h, mode.refresh_rate});
     } else {
         setError(error, SDL_GetError());

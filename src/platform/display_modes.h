@@ -1,5 +1,5 @@
 #pragma once
-// The fullscreen modes the main display offers, and how a request for a
+// The fullscreen modes a display offers, and how a request for a
 // size and refresh rate is matched against them. Shared by the editor's
 // window and config.exe, so that both agree on what can be had.
 //
@@ -22,10 +22,10 @@ struct DisplayModes {
     DisplayMode desktop;              // the mode in force before any change
 };
 
-// Asks the main display. Starts the video subsystem for the question when it
-// is not running (and stops it again). False, with the reason, when there is
-// no display to ask.
-bool queryDisplayModes(DisplayModes& modes, std::string* error = nullptr);
+// Asks display `display` (0, the first, when there is no such display now).
+// Starts the video subsystem for the question when it is not running (and
+// stops it again). False, with the reason, when there is no display to ask.
+bool queryDisplayModes(DisplayModes& modes, std::string* error = nullptr, int32_t display = 0);
 
 // Whether a fullscreen mode of this size, at this rate (any rate when 0),
 // is offered.

@@ -10,10 +10,12 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
+const char* const appId = "org.quillmark.Quillmark";
 uint32_t quitEventType = 0;
 volatile sig_atomic_t hangupPending = 0;
 
@@ -76,6 +78,10 @@ bool startVideo(std::string* error) {
     // One close request, one quit message: SDL would add a quit event of its
     // own when the last window is asked to close. Signals still bring one.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SDL reads these from the environment when video starts, and no hint
+    // stands in for them.
+    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", appId, 0);
+    ::setenv("SDL_VIDEO_X11_WMCLASS", appId, 0);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         setError(error, std::string("no display to open a window on: ") + SDL_GetError());
         return false;
@@ -99,9 +105,10 @@ bool videoStarted() {
     return SDL_WasInit(SDL_INIT_VIDEO) != 0;
 }
 
-bool fullscreenModeAvailable(int32_t width, int32_t height, int32_t frequency, std::string* error) {
+bool fullscreenModeAvailable(int32_t display, int32_t width, int32_t height, int32_t frequency,
+                             std::string* error) {
     DisplayModes modes;
-    if (!queryDisplayModes(modes, error))
+    if (!queryDisplayModes(modes, error, display))
         return false;
     DisplayMode chosen;
     if (chooseFullscreenMode(modes, width, height, frequency, chosen))
@@ -128,10 +135,11 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
 
     // The depth is the colour buffer's alone: the mode keeps the desktop's
     // pixel format (format 0), the only one displays list.
+    const int display = connectedDisplay(request.display);
     DisplayMode chosen;
     if (request.fullscreen) {
         DisplayModes modes;
-        if (!queryDisplayModes(modes, error))
+        if (!queryDisplayModes(modes, error, display))
             return nullptr;
         if (!chooseFullscreenMode(modes, request.width, request.height, request.frequency,
                                   chosen)) {
@@ -145,18 +153,25 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
     mode.h = chosen.height;
     mode.refresh_rate = chosen.refreshRate;
 
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+    // Every window draws in the display's own pixels: a scaled output would
+    // otherwise enlarge a low-resolution picture.
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
     if (request.fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN;
-    else
-        flags |= request.dialog ? SDL_WINDOW_ALLOW_HIGHDPI : SDL_WINDOW_RESIZABLE;
-    const int position = request.dialog ? SDL_WINDOWPOS_CENTERED : 0;
-    SDL_Window* window = SDL_CreateWindow(request.title.c_str(), position, position, request.width,
-                                          request.height, flags);
+    else if (!request.dialog)
+        flags |= SDL_WINDOW_RESIZABLE;
+    // The corner, not SDL's own placement, which centres the window too.
+    SDL_Rect bounds{};
+    SDL_GetDisplayBounds(display, &bounds);
+    const int x = request.dialog ? SDL_WINDOWPOS_CENTERED_DISPLAY(display) : bounds.x;
+    const int y = request.dialog ? SDL_WINDOWPOS_CENTERED_DISPLAY(display) : bounds.y;
+    SDL_Window* window =
+        SDL_CreateWindow(request.title.c_str(), x, y, request.width, request.height, flags);
     if (window == nullptr) {
         setError(error, SDL_GetError());
         return nullptr;
     }
+    setWindowIcon(window, request.icon);
     if (request.fullscreen) {
         if (SDL_SetWindowDisplayMode(window, &mode) != 0 ||
             SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN) != 0) {
@@ -183,33 +198,79 @@ void leaveFullscreen(PlatformWindow* window) {
 void destroyPlatformWindow(PlatformWindow* window) {
     if (window == nullptr)
         return;
+    // A compositor is not to see the window raised and gone in one instant
+    // (sway 1.7 falls over): it hears of the hiding first.
+    if ((SDL_GetWindowFlags(window->window) & SDL_WINDOW_SHOWN) != 0) {
+        SDL_HideWindow(window->window);
+        for (int i = 0; i < 5; ++i) {
+            SDL_PumpEvents();
+            SDL_Delay(10);
+        }
+    }
     SDL_DestroyWindow(window->window);
     delete window;
 }
 
+namespace {
+
+// Whether a fullscreen window has the mode it asked for. On X11 the display
+// switches; a Wayland compositor keeps its own mode and scales the window,
+// whose pixels are then the mode's: either is the mode set.
+bool fullscreenModeSet(PlatformWindow* window, SDL_DisplayMode& current) {
+    const DisplayMode& asked = window->mode;
+    const int display = SDL_GetWindowDisplayIndex(window->window);
+    if (display >= 0 && SDL_GetCurrentDisplayMode(display, &current) == 0 &&
+        current.w == asked.width && current.h == asked.height &&
+        (!window->rateAsked || current.refresh_rate == asked.refreshRate))
+        return true;
+    if (display < 0 || std::string(SDL_GetCurrentVideoDriver()) != "wayland")
+        return false;
+    int width = 0;
+    int height = 0;
+    SDL_GL_GetDrawableSize(window->window, &width, &height);
+    return width == asked.width && height == asked.height;
+}
+
+} // namespace
+
 bool showPlatformWindow(PlatformWindow* window, std::string* error) {
     // A fullscreen window switches the display only now, and a refused switch
-    // is not reported: look at the mode in force instead.
+    // is not reported: look at what the window got instead.
     SDL_ShowWindow(window->window);
     SDL_RaiseWindow(window->window);
     SDL_SetWindowInputFocus(window->window);
     if (!window->fullscreen)
         return true;
-    SDL_DisplayMode mode;
-    const int display = SDL_GetWindowDisplayIndex(window->window);
-    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0) {
+    // A compositor answers in its own time; what it says comes as events.
+    SDL_DisplayMode mode{};
+    const Uint32 deadline = SDL_GetTicks() + 2000;
+    bool set = false;
+    while (!(set = fullscreenModeSet(window, mode)) &&
+           !SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) {
+        SDL_PumpEvents();
+        SDL_Delay(10);
+    }
+    if (set)
+        return true;
+    if (SDL_GetWindowDisplayIndex(window->window) < 0) {
         setError(error, std::string("cannot tell the display's mode: ") + SDL_GetError());
         return false;
     }
     const DisplayMode& asked = window->mode;
-    if (mode.w == asked.width && mode.h == asked.height &&
-        (!window->rateAsked || mode.refresh_rate == asked.refreshRate))
-        return true;
     setError(error, "the display did not switch to fullscreen " +
                         describeMode(asked.width, asked.height,
                                      window->rateAsked ? asked.refreshRate : 0) +
                         "; it stays at " + describeMode(mode.w, mode.h, mode.refresh_rate));
     return false;
+}
+
+void platformDrawableSize(PlatformWindow* window, int32_t& width, int32_t& height) {
+    int w = 0;
+    int h = 0;
+    if (window != nullptr)
+        SDL_GL_GetDrawableSize(window->window, &w, &h);
+    width = w;
+    height = h;
 }
 
 unsigned long platformNativeWindowId(PlatformWindow* window) {
@@ -305,9 +366,13 @@ bool takePlatformEvent(SDL_Event& e, PlatformEvent& event, int timeoutMillisecon
             event.kind = PlatformEventKind::restored;
             break;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // In pixels: on a scaled output the window's own size is in
+            // points, and the picture would fill a part of it.
             event.kind = PlatformEventKind::resized;
             event.width = e.window.data1;
             event.height = e.window.data2;
+            if (SDL_Window* window = SDL_GetWindowFromID(e.window.windowID))
+                SDL_GL_GetDrawableSize(window, &event.width, &event.height);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             event.kind = PlatformEventKind::focusGained;

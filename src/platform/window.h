@@ -4,6 +4,7 @@
 // already translated to the terms the program works in: Windows virtual-key
 // codes, close requests, minimise and restore.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -29,7 +30,7 @@ struct PlatformEvent {
     PlatformEventKind kind = PlatformEventKind::other;
     int32_t code = 0;  // keys: Windows virtual-key code (0 when the key has none);
                        // quit: the exit code posted
-    int32_t width = 0; // resized: the new client size
+    int32_t width = 0; // resized: the new size of the picture, in pixels
     int32_t height = 0;
     bool repeat = false; // keys: an auto-repeated key-down
 };
@@ -50,15 +51,25 @@ void setDisplayLostHandler(int (*handler)());
 
 // Starts the video subsystem on a real display. Refuses (false, with the
 // reason) when there is none: SDL would otherwise fall back to an invisible
-// offscreen driver and a window would "succeed" that nobody can see.
+// offscreen driver and a window would "succeed" that nobody can see. The
+// windows' Wayland app_id and X11 class are the desktop entry's name,
+// org.quillmark.Quillmark, so that docks match them with it (unless
+// SDL_VIDEO_WAYLAND_WMCLASS or SDL_VIDEO_X11_WMCLASS names them otherwise).
 bool startVideo(std::string* error = nullptr);
 void stopVideo();
 bool videoStarted();
 
-// Whether the main display offers fullscreen at this size and rate (any rate
-// when 0); the reason when not, naming what it offers.
-bool fullscreenModeAvailable(int32_t width, int32_t height, int32_t frequency,
+// Whether display `display` (the first when there is no such display) offers
+// fullscreen at this size and rate (any rate when 0); the reason when not,
+// naming what it offers.
+bool fullscreenModeAvailable(int32_t display, int32_t width, int32_t height, int32_t frequency,
                              std::string* error = nullptr);
+
+// A PNG file's bytes, for the window's icon; none when empty.
+struct WindowIcon {
+    const uint8_t* png = nullptr;
+    size_t size = 0;
+};
 
 struct WindowRequest {
     std::string title;
@@ -69,10 +80,13 @@ struct WindowRequest {
     int32_t frequency = 0;  // fullscreen refresh rate; 0 asks for none in particular
     bool fullscreen = false;
     bool dialog = false; // a tool's dialog: centred, fixed size, sharp on high-density screens
+    int32_t display = 0; // where it opens: 0 is the first, which also stands in for one not there
+    WindowIcon icon;     // one that cannot be read leaves the window without
 };
 
 // Creates the window, hidden, with a double-buffered RGB pixel format and the
-// depth buffer asked for. Fullscreen chooses the display mode (failing when the
+// depth buffer asked for, on the display asked for: at its top-left corner,
+// a dialog in its middle. Fullscreen chooses the display mode (failing when the
 // display does not offer it) and hides the mouse cursor; the display
 // switches when the window is shown.
 PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* error = nullptr);
@@ -80,8 +94,13 @@ PlatformWindow* createPlatformWindow(const WindowRequest& request, std::string* 
 void leaveFullscreen(PlatformWindow* window);
 void destroyPlatformWindow(PlatformWindow* window);
 // Shows, raises and focuses the window. A fullscreen window fails (with the
-// reason) when the display is not in the mode it asked for afterwards.
+// reason) when it has not got the mode it asked for within two seconds: the
+// display in that mode, or, under Wayland, which scales instead, a picture
+// of that many pixels.
 bool showPlatformWindow(PlatformWindow* window, std::string* error = nullptr);
+// The size of the window's picture in pixels, which on a scaled display is
+// not its size in points. Resize events report this size too.
+void platformDrawableSize(PlatformWindow* window, int32_t& width, int32_t& height);
 // The X11 window id, for tests and tools that drive the window from outside.
 unsigned long platformNativeWindowId(PlatformWindow* window);
 

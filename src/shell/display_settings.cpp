@@ -2,6 +2,7 @@
 
 #include "platform/message_box.h"
 #include "platform/process.h"
+#include "shell/gl_window.h"
 #include "shell/shell_hooks.h"
 
 #include <cstdio>
@@ -14,7 +15,7 @@ bool readSettingsFile(DisplaySettings& settings) {
     std::FILE* file = std::fopen(displaySettingsPath, "rb");
     if (file == nullptr)
         return false;
-    uint8_t bytes[displaySettingsSize];
+    uint8_t bytes[displaySettingsMaxSize];
     const size_t size = std::fread(bytes, 1, sizeof bytes, file);
     std::fclose(file);
     // A short file leaves the fields it does not hold at their defaults.
@@ -42,6 +43,7 @@ bool loadDisplaySettings(const char* title, void* instance) {
     }
 
     const DisplayChoice choice = chooseDisplay(settings);
+    glWindow.display = choice.display;
     if (!shellHooks.createWindow(title, instance, choice.width, choice.height, choice.bits,
                                  choice.frequency, choice.fullscreen ? 1 : 0)) {
         showMessageBox("SHUTDOWN ERROR", "AHH... It blew up creating the window!",

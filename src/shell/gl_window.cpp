@@ -39,7 +39,10 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
     request.bits = bits;
     request.frequency = frequency;
     request.fullscreen = fullscreen != 0;
-    if (request.fullscreen && !fullscreenModeAvailable(width, height, frequency, &cause))
+    request.display = glWindow.display;
+    request.icon = glWindow.icon;
+    if (request.fullscreen &&
+        !fullscreenModeAvailable(glWindow.display, width, height, frequency, &cause))
         return false; // no fallback to a window on the desktop, no teardown
 
     glWindow.window = createPlatformWindow(request, &error);
@@ -60,7 +63,12 @@ bool createGlWindow(const char* title, void* instance, int32_t width, int32_t he
         destroyGlWindow();
         return false;
     }
-    resizeScene(width, height);
+    // On a scaled display the picture has more pixels than the window has
+    // points: the projection is for the pixels.
+    int32_t pixelWidth = width;
+    int32_t pixelHeight = height;
+    platformDrawableSize(glWindow.window, pixelWidth, pixelHeight);
+    resizeScene(pixelWidth, pixelHeight);
     if (shellHooks.initScene() == 0) {
         cause = "the scene could not be set up";
         destroyGlWindow();

@@ -13,6 +13,8 @@ struct GlWindow {
     uint8_t fullscreen = 1;   // tells the teardown to restore the display mode
     uint8_t active = 1;       // 0 while minimised: the main loop does not draw
     std::string failureCause; // why the last createGlWindow failed, for stderr
+    int32_t display = 0;      // the display createGlWindow opens on, as config.exe chose
+    WindowIcon icon;          // the program's icon, for docks and task switchers
 };
 
 extern GlWindow glWindow;

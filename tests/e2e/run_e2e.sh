@@ -16,12 +16,9 @@ fail() { echo "FAIL ($case_name): $*" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/quillmark-e2e.XXXXXX)
 xvfb_pid=
-program_pid=
-watchdog_pid=
 busy_pids=
 cleanup() {
-    [ -n "$program_pid" ] && kill -KILL "$program_pid" 2>/dev/null
-    [ -n "$watchdog_pid" ] && kill "$watchdog_pid" 2>/dev/null
+    kill_program
     [ -n "$busy_pids" ] && kill $busy_pids 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     mountpoint -q "$work/game/data" 2>/dev/null && umount "$work/game/data"
@@ -30,66 +27,9 @@ cleanup() {
 trap cleanup EXIT
 
 . "$(dirname "$0")/../support/x_session.sh"
+. "$(dirname "$0")/../support/e2e_game.sh"
 start_xvfb
-
-# The game folder: generated assets, a known map, a windowed 640 x 480 mode.
-game="$work/game"
-mkdir -p "$game"
-"$tool" make-assets "$game" >/dev/null || fail "make-assets failed"
-# The known map as text, with edits given as LAYER,ROW,COLUMN=VALUE.
-known_text() {
-    local layer row column v edit
-    for layer in height water object unit; do
-        echo "$layer"
-        for row in $(seq 0 14); do
-            for column in $(seq 0 10); do
-                v=0
-                # A few known values away from the cells the keys edit.
-                [ "$layer" = height ] && [ "$row" = 2 ] && v=1.5
-                [ "$layer" = object ] && [ "$column" = 9 ] && v=1
-                [ "$layer" = unit ] && [ "$row" = 12 ] && [ "$column" = 2 ] && v=2
-                for edit in "$@"; do
-                    [ "${edit%=*}" = "$layer,$row,$column" ] && v=${edit#*=}
-                done
-                printf ' %s' "$v"
-            done
-            echo
-        done
-    done
-}
-# Whether FILE is the known map with exactly these edits.
-file_is_known_with() {
-    local file=$1
-    shift
-    known_text "$@" >"$work/expected.txt"
-    "$tool" map import "$work/expected.txt" "$work/expected.map" &&
-        cmp -s "$work/expected.map" "$file"
-}
-map_is_known_with() { file_is_known_with "$game/data/quillmark.map" "$@"; }
-known_text >"$work/known.txt"
-rm -f "$game/data/quillmark.map"
-"$tool" map import "$work/known.txt" "$game/data/quillmark.map" || fail "map import failed"
-cp "$game/data/quillmark.map" "$work/known.map"
-printf '\000\000\000\000\000\001\000\000\000\007\000\000\000' >"$game/ZKP.cfg"
-
-# STDERR: where the program's standard error goes (default $work/stderr).
-start_program() {
-    local errors=${1:-$work/stderr}
-    (cd "$game" && exec "$program" >"$work/stdout" 2>"$errors") &
-    program_pid=$!
-    # A shown message box ignores SIGTERM: a hung run is ended the hard way.
-    # (Its output goes nowhere, so a leftover sleep holds no pipe of the caller.)
-    (sleep 90 && kill -KILL "$program_pid") >/dev/null 2>&1 &
-    watchdog_pid=$!
-}
-
-wait_program() {
-    wait "$program_pid"
-    exit_code=$?
-    program_pid=
-    kill "$watchdog_pid" 2>/dev/null
-    wait "$watchdog_pid" 2>/dev/null
-}
+make_game_folder
 
 # Taps of 8 ms with 8 ms gaps, sent by one xdotool: KEY or KEYxN.
 quick_taps() {
@@ -105,26 +45,6 @@ quick_taps() {
         done
     done
     xdotool "${chain[@]}" 2>/dev/null
-}
-
-wait_for_file() {
-    for _ in $(seq 100); do [ -e "$1" ] && return 0; sleep 0.05; done
-    return 1
-}
-
-value_at() { # layer row column -> the value in the saved map, as text
-    "$tool" map export "$game/data/quillmark.map" |
-        awk -v layer="$1" -v row="$2" -v col="$3" '
-            $1 == layer { current = layer; r = -1; next }
-            NF == 1 { current = ""; next }
-            current == layer { r++; if (r == row) print $(col + 1) }'
-}
-
-check_fps_line() {
-    grep -Eq '^FRAMERATE TEST: FPS: [0-9]+\.[0-9]{6}$' "$work/stderr" ||
-        fail "no frame-rate line on stderr: $(cat "$work/stderr")"
-    rate=$(sed -n 's/^FRAMERATE TEST: FPS: //p' "$work/stderr")
-    awk -v r="$rate" 'BEGIN { exit !(r > 0 && r < 1e9) }' || fail "frame rate $rate"
 }
 
 case "$case_name" in

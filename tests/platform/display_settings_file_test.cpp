@@ -33,8 +33,8 @@ TEST(DisplaySettingsFile, LittleEndianFieldsAndShortFiles) {
     written.resolutionIndex = 4;
     written.colorDepthIndex = 0;
     written.refreshIndex = -1;
-    std::vector<uint8_t> bytes(displaySettingsSize);
-    encodeDisplaySettings(written, bytes.data());
+    std::vector<uint8_t> bytes(displaySettingsMaxSize);
+    bytes.resize(encodeDisplaySettings(written, bytes.data()));
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0, 4, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}));
 
     for (size_t size = 0; size <= displaySettingsSize; ++size) {
@@ -46,4 +46,31 @@ TEST(DisplaySettingsFile, LittleEndianFieldsAndShortFiles) {
         EXPECT_EQ(choice.bits, size >= 9 ? 16 : 32) << size;
         EXPECT_EQ(choice.frequency, 75) << size; // -1 and the default alike
     }
+}
+
+TEST(DisplaySettingsFile, TheDisplayComesOnlyFromItsTaggedField) {
+    DisplaySettings written;
+    written.displayIndex = 2;
+    uint8_t bytes[displaySettingsMaxSize];
+    ASSERT_EQ(encodeDisplaySettings(written, bytes), displaySettingsMaxSize);
+    EXPECT_EQ(std::vector<uint8_t>(bytes + 13, bytes + 21),
+              (std::vector<uint8_t>{'Q', 'M', 'D', 'I', 2, 0, 0, 0}));
+
+    DisplaySettings settings;
+    EXPECT_TRUE(decodeDisplaySettings(bytes, sizeof bytes, settings));
+    EXPECT_EQ(chooseDisplay(settings).display, 2);
+    // Cut short, or behind anything but the tag, the bytes are no display;
+    // and a decode over earlier settings does not keep their display.
+    for (size_t size : {size_t{13}, size_t{17}, size_t{20}}) {
+        settings.displayIndex = 5;
+        EXPECT_FALSE(decodeDisplaySettings(bytes, size, settings)) << size;
+        EXPECT_EQ(settings.displayIndex, 0) << size;
+    }
+    bytes[16] = 'X';
+    EXPECT_FALSE(decodeDisplaySettings(bytes, sizeof bytes, settings));
+    EXPECT_EQ(settings.displayIndex, 0);
+
+    // The first display writes the 13 bytes alone.
+    written.displayIndex = 0;
+    EXPECT_EQ(encodeDisplaySettings(written, bytes), displaySettingsSize);
 }

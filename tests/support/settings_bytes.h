@@ -13,3 +13,13 @@ inline Bytes settingsBytes(uint8_t flag, int32_t resolution, int32_t depth, int3
             bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i)));
     return bytes;
 }
+
+// The same, followed by the tagged display field ("QMDI", then the index).
+inline Bytes settingsBytesOnDisplay(uint8_t flag, int32_t resolution, int32_t depth,
+                                    int32_t refresh, int32_t display) {
+    Bytes bytes = settingsBytes(flag, resolution, depth, refresh);
+    bytes.insert(bytes.end(), {'Q', 'M', 'D', 'I'});
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<uint8_t>(static_cast<uint32_t>(display) >> (8 * i)));
+    return bytes;
+}

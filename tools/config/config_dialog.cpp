@@ -71,6 +71,15 @@ ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists,
     return dialog;
 }
 
+void showDisplayInDialog(ConfigDialog& dialog, int32_t display, const DisplayModes& modes,
+                         bool suggest) {
+    dialog.modes = modes;
+    dialog.modesKnown = true;
+    if (suggest)
+        dialog.settings = settingsNearestDesktop(modes);
+    dialog.settings.displayIndex = display;
+}
+
 bool drawConfigDialog(ConfigDialog& dialog) {
     const ImGuiViewport* viewport = ImGui::GetMainViewport();
     ImGui::SetNextWindowPos(viewport->WorkPos);

@@ -26,6 +26,12 @@ struct ConfigDialog {
 ConfigDialog makeConfigDialog(const DisplaySettings& current, bool fileExists,
                               const DisplayModes* modes = nullptr);
 
+// The dialog is now on display `display`, which offers `modes`: its tables
+// offer those, the settings are for that display, and `suggest` (for a new
+// file) starts them again from its desktop mode.
+void showDisplayInDialog(ConfigDialog& dialog, int32_t display, const DisplayModes& modes,
+                         bool suggest);
+
 // Draws one frame between ImGui's NewFrame and Render. False once the dialog
 // is finished: saved, cancelled or dismissed with Escape. Enter saves.
 bool drawConfigDialog(ConfigDialog& dialog);

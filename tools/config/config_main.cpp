@@ -6,6 +6,7 @@
 #include "config_settings.h"
 #include "version_text.h"
 
+#include "platform/app_icon.h"
 #include "platform/dialog/dialog_window.h"
 #include "platform/display_modes.h"
 #include "platform/message_box.h"
@@ -29,7 +30,7 @@ bool checkAgainstDisplay(const DisplaySettings& settings, std::string& error) {
         return true;
     DisplayModes modes;
     std::string reason;
-    if (!queryDisplayModes(modes, &reason)) {
+    if (!queryDisplayModes(modes, &reason, settings.displayIndex)) {
         std::fprintf(stderr,
                      "config.exe: warning: cannot ask the display which modes it offers (%s); "
                      "writing the settings as given\n",
@@ -77,25 +78,28 @@ int main(int argc, char** argv) {
             return 1;
         }
         info.exists = true;
-        info.size = displaySettingsSize;
+        info.size = settings.displayIndex != 0 ? displaySettingsMaxSize : displaySettingsSize;
     }
     if (options.show)
         std::fputs(describeSettings(settings, info).c_str(), stdout);
     if (changesSettings(options) || options.show)
         return 0;
 
-    // The window shows what this display has; a new file starts from its mode.
-    DisplayModes modes;
-    const bool modesKnown = queryDisplayModes(modes);
-    if (modesKnown && !info.exists)
-        settings = settingsNearestDesktop(modes);
-    ConfigDialog dialog = makeConfigDialog(settings, info.exists, modesKnown ? &modes : nullptr);
+    // The window shows what the display it is on has, and the program opens
+    // on that display; a new file starts from its mode.
+    ConfigDialog dialog = makeConfigDialog(settings, info.exists);
     dialog.save = [](const DisplaySettings& chosen, std::string& saveError) {
         return writeSettingsFile(displaySettingsPath, chosen, saveError);
     };
+    const auto onDisplay = [&dialog, &info](int32_t display) {
+        DisplayModes modes;
+        if (!queryDisplayModes(modes, nullptr, display))
+            return;
+        showDisplayInDialog(dialog, display, modes, !info.exists);
+    };
     if (!runDialogWindow(
             configDialogTitle, dialogWidth, dialogHeight,
-            [&dialog] { return drawConfigDialog(dialog); }, &error)) {
+            [&dialog] { return drawConfigDialog(dialog); }, &error, appIcon(), onDisplay)) {
         fail("cannot show the settings window: " + error +
              ".\nNothing was written. To write ZKP.cfg without a window, give the settings "
              "as options (see 'config.exe --help').");

@@ -172,6 +172,21 @@ bool parseConfigArguments(int argc, const char* const* argv, ConfigOptions& opti
             options.refreshIndex = index;
             continue;
         }
+        if (!takeValue(argc, argv, i, "--display", value, matched, error))
+            return false;
+        if (matched) {
+            // Displays come and go: any index is kept, the program falls back
+            // to the first when it is not connected.
+            char* end = nullptr;
+            errno = 0;
+            const long index = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || errno != 0 || index < 0 || index > 63) {
+                error = "unsupported display '" + value + "' (choose 0 for the first, up to 63)";
+                return false;
+            }
+            options.displayIndex = static_cast<int32_t>(index);
+            continue;
+        }
         error = "unknown argument '" + argument + "'";
         return false;
     }
@@ -180,7 +195,7 @@ bool parseConfigArguments(int argc, const char* const* argv, ConfigOptions& opti
 
 bool changesSettings(const ConfigOptions& options) {
     return options.fullscreen || options.resolutionIndex || options.colorDepthIndex ||
-           options.refreshIndex;
+           options.refreshIndex || options.displayIndex;
 }
 
 void applyConfigOptions(const ConfigOptions& options, DisplaySettings& settings) {
@@ -192,6 +207,8 @@ void applyConfigOptions(const ConfigOptions& options, DisplaySettings& settings)
         settings.colorDepthIndex = *options.colorDepthIndex;
     if (options.refreshIndex)
         settings.refreshIndex = *options.refreshIndex;
+    if (options.displayIndex)
+        settings.displayIndex = *options.displayIndex;
 }
 
 bool readSettingsForTool(const char* path, DisplaySettings& settings, SettingsFileInfo& info,
@@ -204,7 +221,7 @@ bool readSettingsForTool(const char* path, DisplaySettings& settings, SettingsFi
         error = std::string("cannot open ") + path + ": " + std::strerror(errno);
         return false;
     }
-    uint8_t bytes[displaySettingsSize];
+    uint8_t bytes[displaySettingsMaxSize];
     const size_t size = std::fread(bytes, 1, sizeof bytes, file);
     const bool failed = std::ferror(file) != 0;
     const int readErrno = errno;
@@ -220,9 +237,9 @@ bool readSettingsForTool(const char* path, DisplaySettings& settings, SettingsFi
 }
 
 bool writeSettingsFile(const char* path, const DisplaySettings& settings, std::string& error) {
-    uint8_t bytes[displaySettingsSize];
-    encodeDisplaySettings(settings, bytes);
-    if (!writeFileAtomically(path, bytes, sizeof bytes)) {
+    uint8_t bytes[displaySettingsMaxSize];
+    const size_t size = encodeDisplaySettings(settings, bytes);
+    if (!writeFileAtomically(path, bytes, size)) {
         error = std::string("cannot write ") + path + ": " + std::strerror(errno);
         return false;
     }
@@ -242,6 +259,7 @@ DisplaySettings normalizedSettings(const DisplaySettings& settings) {
                                  : defaults.colorDepthIndex;
     result.refreshIndex =
         inside(settings.refreshIndex, refreshCount) ? settings.refreshIndex : defaults.refreshIndex;
+    result.displayIndex = settings.displayIndex; // whether it is connected is the window's question
     return result;
 }
 
@@ -280,28 +298,24 @@ std::vector<int32_t> offeredRefreshRates(const DisplayModes& modes, int32_t reso
 }
 
 DisplaySettings settingsNearestDesktop(const DisplayModes& modes) {
+    // Only the desktop's own mode is sure to be had fullscreen: a compositor
+    // may list others that it then scales, or refuses.
     DisplaySettings settings;
     settings.colorDepthIndex = 1;
     settings.refreshIndex = keepRateIndex;
-    std::vector<int32_t> sizes = offeredResolutions(modes, true);
-    settings.fullscreenFlag = sizes.empty() ? 0 : 1;
-    if (sizes.empty()) {
-        sizes = offeredResolutions(modes, false); // fitting, smallest first
-        settings.resolutionIndex = sizes.empty() ? 0 : sizes.back();
-        return settings;
-    }
-    int64_t best = -1;
-    for (int32_t i : sizes) {
+    for (int32_t i : offeredResolutions(modes, true)) {
         int32_t width = 0;
         int32_t height = 0;
         resolutionForIndex(i, width, height);
-        const int64_t distance = std::abs(int64_t{width} - modes.desktop.width) +
-                                 std::abs(int64_t{height} - modes.desktop.height);
-        if (best < 0 || distance < best) {
-            best = distance;
+        if (width == modes.desktop.width && height == modes.desktop.height) {
+            settings.fullscreenFlag = 1;
             settings.resolutionIndex = i;
+            return settings;
         }
     }
+    settings.fullscreenFlag = 0;
+    const std::vector<int32_t> fitting = offeredResolutions(modes, false); // smallest first
+    settings.resolutionIndex = fitting.empty() ? 0 : fitting.back();
     return settings;
 }
 
@@ -329,6 +343,8 @@ std::string describeSettings(const DisplaySettings& settings, const SettingsFile
     else if (info.size < displaySettingsSize)
         text += ": " + std::to_string(info.size) +
                 " bytes, short; the fields it lacks take their defaults\n";
+    else if (settings.displayIndex != 0)
+        text += ": " + std::to_string(displaySettingsMaxSize) + " bytes, with the display\n";
     else
         text += ": 13 bytes\n";
 
@@ -353,6 +369,9 @@ std::string describeSettings(const DisplaySettings& settings, const SettingsFile
             index(settings.refreshIndex,
                   settings.refreshIndex >= 0 && settings.refreshIndex < refreshCount) +
             "\n";
+    text +=
+        "on display:   " + std::to_string(settings.displayIndex) +
+        (settings.displayIndex == 0 ? " (the first)\n" : " (the first when it is not connected)\n");
     return text;
 }
 
@@ -362,8 +381,9 @@ std::string configUsage() {
            "working directory.\n"
            "\n"
            "Without options it opens a window showing the current settings, offering\n"
-           "only the modes the display has (with no ZKP.cfg, the mode nearest the\n"
-           "desktop's); Save writes the file, Cancel or Escape leaves it.\n"
+           "only the modes of the display it is on (with no ZKP.cfg, the desktop's own\n"
+           "mode, fullscreen, when the table has it, else a window); Save writes the\n"
+           "file, for that display, Cancel or Escape leaves it.\n"
            "\n"
            "With options it writes the file without a window. Settings not given keep\n"
            "their current values. A fullscreen mode the display does not offer (its\n"
@@ -377,6 +397,8 @@ std::string configUsage() {
            "  --refresh HZ       " +
            refreshChoices() +
            " (keep the display's current rate)\n"
+           "  --display N        the display to open on, 0 for the first (fullscreen\n"
+           "                     modes are checked against it)\n"
            "  --force            write a fullscreen mode this display does not offer\n"
            "  --show             print the current settings (after any change)\n"
            "  --message TEXT     only show TEXT in a box titled Quillmark and end (exit\n"

@@ -20,6 +20,7 @@ struct ConfigOptions {
     std::optional<int32_t> resolutionIndex;
     std::optional<int32_t> colorDepthIndex;
     std::optional<int32_t> refreshIndex;
+    std::optional<int32_t> displayIndex;
     // --message TEXT: only show TEXT in a box (for the launcher, which has
     // no window of its own to say why it cannot start).
     std::optional<std::string> message;
@@ -42,7 +43,7 @@ void applyConfigOptions(const ConfigOptions& options, DisplaySettings& settings)
 
 struct SettingsFileInfo {
     bool exists = false;
-    size_t size = 0; // bytes read, at most displaySettingsSize
+    size_t size = 0; // bytes read, at most displaySettingsMaxSize
 };
 
 // Reads the settings file at `path` over `settings` (which should hold the
@@ -51,7 +52,8 @@ struct SettingsFileInfo {
 // be read.
 bool readSettingsForTool(const char* path, DisplaySettings& settings, SettingsFileInfo& info,
                          std::string& error);
-// Replaces the file atomically with the 13 bytes of `settings`.
+// Replaces the file atomically with the bytes of `settings`: 13, and the
+// display field after them when it is not the first display.
 bool writeSettingsFile(const char* path, const DisplaySettings& settings, std::string& error);
 
 // The settings the program would act on, as table indices that exist: an
@@ -64,9 +66,9 @@ DisplaySettings normalizedSettings(const DisplaySettings& settings);
 bool fullscreenOffered(const DisplaySettings& settings, const DisplayModes& modes,
                        std::string& reason);
 
-// For a new file: the table entries nearest the desktop's mode. Fullscreen at
-// the offered table size nearest the desktop's, keeping the current rate;
-// windowed at the largest table size that fits when no table size is offered.
+// For a new file: fullscreen at the desktop's own size, keeping the current
+// rate, when the table has that size and the display offers it; otherwise
+// windowed at the largest table size that fits on the desktop.
 DisplaySettings settingsNearestDesktop(const DisplayModes& modes);
 
 // The table indices worth offering on this display, in table order:

@@ -21,7 +21,9 @@ void closeDialogWindow(PlatformWindow* window, PlatformGlContext* context, bool 
 } // namespace
 
 bool runDialogWindow(const char* title, int width, int height,
-                     const std::function<bool()>& drawFrame, std::string* error) {
+                     const std::function<bool()>& drawFrame, std::string* error,
+                     const WindowIcon& icon,
+                     const std::function<void(int32_t display)>& displayChanged) {
     const bool startedHere = !videoStarted();
     if (!startVideo(error))
         return false;
@@ -32,6 +34,7 @@ bool runDialogWindow(const char* title, int width, int height,
     request.height = height;
     request.depthBits = 0; // ImGui draws flat
     request.dialog = true;
+    request.icon = icon;
     std::string reason;
     PlatformWindow* window = createPlatformWindow(request, &reason);
     if (window == nullptr) {
@@ -61,6 +64,7 @@ bool runDialogWindow(const char* title, int width, int height,
     // Nothing moves unless an event arrives, so sleep between events; after
     // one, draw a few frames straight away so hover and clicks settle.
     int eagerFrames = 3;
+    int32_t shownDisplay = -1;
     bool running = true;
     while (running) {
         SDL_Event raw;
@@ -83,6 +87,14 @@ bool runDialogWindow(const char* title, int width, int height,
         }
         if (!running)
             break;
+        // The compositor, not the program, decides where a window goes: look
+        // where it went (and whether it was moved since) each frame.
+        const int32_t display = SDL_GetWindowDisplayIndex(window->window);
+        if (display >= 0 && display != shownDisplay) {
+            shownDisplay = display;
+            if (displayChanged)
+                displayChanged(display);
+        }
 
         ImGui_ImplOpenGL2_NewFrame();
         ImGui_ImplSDL2_NewFrame();

@@ -3,6 +3,9 @@
 // Dear ImGui set up on it. The caller draws with plain ImGui calls and never
 // sees SDL.
 
+#include "platform/window.h"
+
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -11,7 +14,13 @@
 // SIGINT or SIGTERM). `drawFrame` is called once per frame between ImGui's
 // NewFrame and Render. ImGui keeps no settings file.
 //
+// The window shows `icon`. `displayChanged` hears the index of the display
+// the window is on before the first frame, and again whenever it moves to
+// another one.
+//
 // False, with the reason in `error`, when the window cannot be opened, in
 // particular when there is no real display to show it on.
 bool runDialogWindow(const char* title, int width, int height,
-                     const std::function<bool()>& drawFrame, std::string* error = nullptr);
+                     const std::function<bool()>& drawFrame, std::string* error = nullptr,
+                     const WindowIcon& icon = {},
+                     const std::function<void(int32_t display)>& displayChanged = {});

@@ -107,6 +107,27 @@ TEST_F(DialogFrames, EnterSavesWhatTheControlsShow) {
     EXPECT_EQ(saves[0].refreshIndex, 3);
 }
 
+TEST_F(DialogFrames, TheDisplayItIsOnIsTheOneSaved) {
+    std::vector<DisplaySettings> saves;
+    ConfigDialog dialog = recordingDialog(oddSettings(), saves);
+    DisplayModes second;
+    second.desktop = {1600, 1200, 60};
+    second.offered = {second.desktop};
+    // A file's settings stay as they are; a new file starts from the
+    // display's own mode.
+    showDisplayInDialog(dialog, 1, second, false);
+    EXPECT_EQ(dialog.settings.resolutionIndex, 4);
+    EXPECT_EQ(dialog.settings.displayIndex, 1);
+    EXPECT_TRUE(dialog.modesKnown);
+    showDisplayInDialog(dialog, 1, second, true);
+    ASSERT_TRUE(frame(dialog));
+    EXPECT_FALSE(pressKey(dialog, keypadEnterKey));
+    ASSERT_EQ(saves.size(), 1u);
+    EXPECT_EQ(saves[0].fullscreenFlag, 1);
+    EXPECT_EQ(saves[0].resolutionIndex, 5);
+    EXPECT_EQ(saves[0].displayIndex, 1);
+}
+
 TEST_F(DialogFrames, ClicksChangeTheChoiceAndSaveIt) {
     std::vector<DisplaySettings> saves;
     ConfigDialog dialog = recordingDialog(DisplaySettings{}, saves);

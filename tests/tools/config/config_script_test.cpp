@@ -75,6 +75,18 @@ TEST(ConfigScript, OmittedOptionsKeepTheFileExactly) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(readFileBytes(dir.settingsFile()), settingsBytes(0, 0, 0, 2));
 
+    // The display rides after the 13 bytes, only when it is not the first,
+    // and stays through later changes.
+    run = runConfig(dir, "--display 2 --windowed");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFileBytes(dir.settingsFile()), settingsBytesOnDisplay(0, 0, 0, 2, 2));
+    run = runConfig(dir, "--depth 32 --show");
+    EXPECT_EQ(readFileBytes(dir.settingsFile()), settingsBytesOnDisplay(0, 0, 1, 2, 2));
+    EXPECT_NE(run.out.find("21 bytes, with the display"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("on display:   2 (the first when"), std::string::npos) << run.out;
+    run = runConfig(dir, "--display 0");
+    EXPECT_EQ(readFileBytes(dir.settingsFile()), settingsBytes(0, 0, 1, 2));
+
     // A short file keeps what it holds; the fields it lacks take the defaults.
     writeFileBytes(dir.settingsFile(), Bytes{0x00, 0x01, 0x00, 0x00, 0x00});
     run = runConfig(dir, "--refresh 100");
@@ -96,6 +108,10 @@ TEST(ConfigScript, BadArgumentsFailAndWriteNothing) {
         "--fullscreen --windowed",
         "--frobnicate",
         "--windowed extra",
+        "--display -1",
+        "--display 64",
+        "--display 1x",
+        "--display=",
     };
     for (const std::string& arguments : bad) {
         ConfigFolder dir;

@@ -95,9 +95,10 @@ TEST(ConfigDisplay, OffersWhatTheDisplayHasAndStartsNearItsMode) {
     EXPECT_EQ(offeredResolutions(laptop, false), (std::vector<int32_t>{0, 1, 2})); // 864 too tall
     EXPECT_EQ(offeredRefreshRates(laptop, 1), (std::vector<int32_t>{0, 7}));
     EXPECT_EQ(offeredRefreshRates(laptop, 5), std::vector<int32_t>{7});
+    // Its own size is not in the table: only a window is sure to work.
     const DisplaySettings first = settingsNearestDesktop(laptop);
-    EXPECT_EQ(first.fullscreenFlag, 1);
-    EXPECT_EQ(first.resolutionIndex, 2);
+    EXPECT_EQ(first.fullscreenFlag, 0);
+    EXPECT_EQ(first.resolutionIndex, 2); // 1024 x 768, the largest that fits
     EXPECT_EQ(first.colorDepthIndex, 1);
     EXPECT_EQ(first.refreshIndex, 7);
 
@@ -124,6 +125,16 @@ TEST(ConfigDisplay, OffersWhatTheDisplayHasAndStartsNearItsMode) {
     EXPECT_TRUE(fullscreenOffered(keep, virtualScreen, reason));
     keep.refreshIndex = 0;
     EXPECT_FALSE(fullscreenOffered(keep, virtualScreen, reason));
+
+    // A compositor that lists every size but only has its own: fullscreen
+    // at that one, not at a smaller listed one it would have to scale.
+    DisplayModes wayland;
+    wayland.desktop = {1600, 1200, 60};
+    wayland.offered = {wayland.desktop, {1280, 1024, 60}, {1024, 768, 60}, {800, 600, 60}};
+    const DisplaySettings own = settingsNearestDesktop(wayland);
+    EXPECT_EQ(own.fullscreenFlag, 1);
+    EXPECT_EQ(own.resolutionIndex, 5);
+    EXPECT_EQ(own.refreshIndex, 7);
 }
 
 } // namespace
