@@ -215,7 +215,7 @@ namespace {
 
 // Whether a fullscreen window has the mode it asked for. On X11 the display
 // switches; a Wayland compositor keeps its own mode and scales the window,
-// whose pixels are then the mode's: either is the mode set.
+// whose size is then the mode's: either is the mode set.
 bool fullscreenModeSet(PlatformWindow* window, SDL_DisplayMode& current) {
     const DisplayMode& asked = window->mode;
     const int display = SDL_GetWindowDisplayIndex(window->window);
@@ -225,10 +225,16 @@ bool fullscreenModeSet(PlatformWindow* window, SDL_DisplayMode& current) {
         return true;
     if (display < 0 || std::string(SDL_GetCurrentVideoDriver()) != "wayland")
         return false;
+    // The mode's size in points: on a scaled output the picture has that
+    // many times the scale in pixels.
     int width = 0;
     int height = 0;
-    SDL_GL_GetDrawableSize(window->window, &width, &height);
-    return width == asked.width && height == asked.height;
+    SDL_GetWindowSize(window->window, &width, &height);
+    int pixelWidth = 0;
+    int pixelHeight = 0;
+    SDL_GL_GetDrawableSize(window->window, &pixelWidth, &pixelHeight);
+    return (width == asked.width && height == asked.height) ||
+           (pixelWidth == asked.width && pixelHeight == asked.height);
 }
 
 } // namespace

@@ -95,8 +95,8 @@ void leaveFullscreen(PlatformWindow* window);
 void destroyPlatformWindow(PlatformWindow* window);
 // Shows, raises and focuses the window. A fullscreen window fails (with the
 // reason) when it has not got the mode it asked for within two seconds: the
-// display in that mode, or, under Wayland, which scales instead, a picture
-// of that many pixels.
+// display in that mode, or, under Wayland, which scales instead, a window of
+// that size (in points, or in pixels).
 bool showPlatformWindow(PlatformWindow* window, std::string* error = nullptr);
 // The size of the window's picture in pixels, which on a scaled display is
 // not its size in points. Resize events report this size too.

@@ -8,7 +8,8 @@
 # CASE is one of:
 #   windowed        native (Russian keyboard) and through Xwayland: edits
 #                   saved, the window's app_id or X11 class and its icon
-#   fullscreen      native and through Xwayland, at a mode not the desktop's
+#   fullscreen      native (at scale 1 and 2) and through Xwayland, at a mode
+#                   not the desktop's
 #   two-outputs     config.exe on the focused output, not the first and not
 #                   at (0,0): its suggestion, the editor fullscreen there
 #   scale-2         an output at scale 2: the picture fills the window, in
@@ -168,9 +169,12 @@ windowed)
     ;;
 fullscreen)
     # 800 x 600 on a 1920 x 1080 output: Wayland scales it, Xwayland
-    # emulates the mode switch.
-    for driver in wayland x11; do
-        begin enable 1 "output HEADLESS-1 mode 1920x1080"
+    # emulates the mode switch; and natively on the output at scale 2, where
+    # the window is 800 x 600 points.
+    for run in wayland x11 wayland:2; do
+        driver=${run%:*} scale=${run#*:}
+        [ "$scale" = "$run" ] && scale=1
+        begin enable 1 "output HEADLESS-1 mode 1920x1080 scale $scale"
         start_with "$driver" '\001\001\000\000\000\001\000\000\000\007\000\000\000'
         wait_view "$app_id" >/dev/null || fail "$driver: no window; stderr: $(cat "$work/stderr")"
         fullscreen_view >/dev/null || fail "$driver: not fullscreen"
