@@ -14,7 +14,8 @@
 #                   at (0,0): its suggestion, the editor fullscreen there
 #   scale-2         an output at scale 2: the picture fills the window, in
 #                   the output's own pixels
-# Exit code 77 means the case could not run here (skipped).
+# Exit code 77 means the case could not run here (skipped). KEEP_WORK=1 keeps
+# the scratch folder (sway.log, stderr, pictures) for a look afterwards.
 set -u
 case_name=$1 program=$2 config=$3 tool=$4 keyboard=$5 artifacts=$6
 app_id=org.quillmark.Quillmark
@@ -74,18 +75,17 @@ keys() {
     done
 }
 
-# The tree's view whose app_id or X11 class or title is NAME, as JSON.
-view() {
-    sway_msg -t get_tree | jq -c --arg name "$1" \
-        'first(.. | objects | select(.type? == "con" or .type? == "floating_con")
-               | select(.app_id == $name or .window_properties.class? == $name
-                        or .name == $name))'
-}
-
+# wait_view NAME [FILTER]: waits (10 s at most) for the tree's view whose
+# app_id, X11 class or title is NAME and that passes the jq FILTER, and
+# prints it as JSON.
+fullscreen='select(.fullscreen_mode == 1)'
 wait_view() {
     local found
     for _ in $(seq 200); do
-        found=$(view "$1")
+        found=$(sway_msg -t get_tree | jq -c --arg name "$1" \
+            "first(.. | objects | select(.type? == \"con\" or .type? == \"floating_con\")
+                   | select(.app_id == \$name or .window_properties.class? == \$name
+                            or .name == \$name) | ${2:-.})")
         [ -n "$found" ] && { echo "$found"; return 0; }
         sleep 0.05
     done
@@ -114,12 +114,10 @@ edit_and_escape() {
     map_is_known_with water,7,5=3 height,8,5=1 || fail "$1: the edits were not saved"
 }
 
-# The picture of output OUTPUT (all of them when empty) in FILE.
+# The picture of output OUTPUT in FILE, kept among the artifacts too.
 screenshot() {
-    local output=$1 file=$2
-    as_user grim ${output:+-o "$output"} "$work/shot.png" || fail "grim failed"
-    cp "$work/shot.png" "$file"
-    mkdir -p "$artifacts" && cp "$file" "$artifacts/wayland-$case_name-$(basename "$file")"
+    as_user grim -o "$1" "$2" || fail "grim failed"
+    mkdir -p "$artifacts" && cp "$2" "$artifacts/wayland-$case_name-$(basename "$2")"
 }
 
 # start_with DRIVER SETTINGS: the editor with SDL's video driver DRIVER
@@ -131,18 +129,6 @@ start_with() {
     start_program
 }
 windowed_640='\000\000\000\000\000\001\000\000\000\007\000\000\000'
-
-# The editor's view once sway has made it fullscreen (fails after 2 s).
-fullscreen_view() {
-    local found
-    for _ in $(seq 40); do
-        found=$(view "$app_id")
-        [ "$(jq -r .fullscreen_mode <<<"$found")" = 1 ] && break
-        sleep 0.05
-    done
-    echo "$found"
-    [ "$(jq -r .fullscreen_mode <<<"$found")" = 1 ]
-}
 
 case "$case_name" in
 windowed)
@@ -176,8 +162,8 @@ fullscreen)
         [ "$scale" = "$run" ] && scale=1
         begin enable 1 "output HEADLESS-1 mode 1920x1080 scale $scale"
         start_with "$driver" '\001\001\000\000\000\001\000\000\000\007\000\000\000'
-        wait_view "$app_id" >/dev/null || fail "$driver: no window; stderr: $(cat "$work/stderr")"
-        fullscreen_view >/dev/null || fail "$driver: not fullscreen"
+        wait_view "$app_id" "$fullscreen" >/dev/null ||
+            fail "$run: no fullscreen window; stderr: $(cat "$work/stderr")"
         sleep 0.3
         edit_and_escape "$driver"
         end
@@ -202,8 +188,8 @@ two-outputs)
     [ "$(od -An -tu1 "$game/ZKP.cfg" | tr -s ' \n' ' ')" = \
         " 1 5 0 0 0 1 0 0 0 7 0 0 0 81 77 68 73 1 0 0 0 " ] ||
         fail "ZKP.cfg holds $(od -An -tu1 "$game/ZKP.cfg")"
-    wait_view "$app_id" >/dev/null || fail "no editor window; stderr: $(cat "$work/stderr")"
-    found=$(fullscreen_view)
+    found=$(wait_view "$app_id" "$fullscreen") ||
+        fail "no fullscreen editor; stderr: $(cat "$work/stderr")"
     [ "$(jq -c '[.fullscreen_mode, .rect.x, .rect.width, .rect.height]' <<<"$found")" = \
         "[1,1280,1600,1200]" ] || fail "the editor is not fullscreen on HEADLESS-2: $found"
     sleep 0.3
